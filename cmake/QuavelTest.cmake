@@ -1,0 +1,32 @@
+# quavel_test(NAME <name> SOURCES <files...> LIBS <targets...>
+#             [NATIVE_ONLY] [WINDOWS_ONLY] [GUI] [TIMEOUT <seconds>])
+#
+# One GoogleTest executable. Natively each test case becomes its own CTest test;
+# under Wine the whole executable is one CTest test, because every Wine process
+# start costs a fraction of a second. GUI tests need the shared X display and take
+# a resource lock so that ctest -j never runs two of them at once.
+function(quavel_test)
+    cmake_parse_arguments(QT "NATIVE_ONLY;WINDOWS_ONLY;GUI" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(QT_NATIVE_ONLY AND WIN32)
+        return()
+    endif()
+    if(QT_WINDOWS_ONLY AND NOT WIN32)
+        return()
+    endif()
+    if(NOT QT_TIMEOUT)
+        set(QT_TIMEOUT 300)
+    endif()
+    add_executable(${QT_NAME} ${QT_SOURCES})
+    target_link_libraries(${QT_NAME} PRIVATE ${QT_LIBS} gtest gtest_main)
+    if(WIN32)
+        add_test(NAME ${QT_NAME} COMMAND ${QT_NAME})
+        set_tests_properties(${QT_NAME} PROPERTIES TIMEOUT ${QT_TIMEOUT})
+        if(QT_GUI)
+            set_tests_properties(${QT_NAME} PROPERTIES RESOURCE_LOCK desktop)
+        endif()
+    else()
+        include(GoogleTest)
+        gtest_discover_tests(${QT_NAME} DISCOVERY_TIMEOUT 60
+            PROPERTIES TIMEOUT ${QT_TIMEOUT})
+    endif()
+endfunction()
