@@ -1,0 +1,268 @@
+// CRioDevice: the device object of the player link.
+//
+// It moves bytes through the three printer-port registers (transport), turns
+// 32 KB block transfers into controller and flash commands (block protocol),
+// keeps the working copy of the player's directory block (storage layout) and
+// runs the player operations on it (format, bad-block check, delete, reorder,
+// download, upload). It reaches the port only through the CPortIO it is given.
+// Nothing throws: operations return a flag and leave an error code and text.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "port/PortIO.h"
+
+// Called before each 32 KB block of a long operation with (done, total);
+// returning 0 stops the operation.
+typedef int (*ProgressCallback)(int done, int total);
+
+// ---------------------------------------------------------------------------
+// Storage layout of the player's memory
+
+constexpr int kRioBlockSize = 32768;        // unit of all storage
+constexpr int kRioPageSize = 512;
+constexpr int kRioSpareSize = 16;           // spare area after each page
+constexpr int kRioPagesPerBlock = 64;
+constexpr int kRioMaxEntries = 60;          // directory slots
+constexpr int kRioEntrySize = 128;
+constexpr int kRioNameSize = 100;           // name field, not always zero-terminated
+constexpr int kRioTableBlocks = 8192;       // places in the state and link tables
+constexpr int kRioNoBlock = 0xFFFF;         // "no block" in the spare-area links
+
+// Offsets inside the directory block (block 0).
+constexpr int kRioHeaderOffset = 0x0000;
+constexpr int kRioHeaderSize = 0x0200;
+constexpr int kRioEntriesOffset = 0x0200;
+constexpr int kRioEntriesSize = kRioMaxEntries * kRioEntrySize;   // 7680
+constexpr int kRioStateOffset = 0x2000;     // one byte per block
+constexpr int kRioLinkOffset = 0x4000;      // one u16 per block
+
+// Block states in the state table.
+constexpr uint8_t kRioBlockFree = 0xFF;
+constexpr uint8_t kRioBlockUsed = 0x00;
+constexpr uint8_t kRioBlockBad = 0x0F;
+
+// Header offset 0x14 holds this once the memory has been initialized.
+constexpr uint16_t kRioFormatMark = 0x0100;
+
+// Little-endian access, byte by byte, so the layout is right on any host.
+inline uint16_t RioGet16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t RioGet32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline void RioPut16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
+inline void RioPut32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
+}
+
+// The first 512 bytes of the directory block. Read/Write touch only the
+// fields below; bytes 0x12..0x13 and 0x16..0x1FF stay as they are.
+struct DirectoryHeader {
+    uint16_t count = 0;           // 0x00 entries in use
+    uint16_t total = 0;           // 0x02 blocks of the memory
+    uint16_t used = 0;            // 0x04 blocks counted as used (bad ones included)
+    uint16_t free = 0;            // 0x06 blocks counted as free
+    uint16_t bad = 0;             // 0x08 blocks marked bad by the last check
+    uint32_t time = 0;            // 0x0A last directory write, seconds since 1970 UTC
+    uint16_t headerChecksum = 0;  // 0x0E
+    uint16_t bodyChecksum = 0;    // 0x10
+    uint16_t formatMark = 0;      // 0x14 kRioFormatMark once initialized
+
+    static DirectoryHeader Read(const uint8_t* image);
+    void Write(uint8_t* image) const;
+};
+
+// One 128-byte directory slot.
+struct DirectoryEntry {
+    uint16_t firstBlock = 0;      // 0x00 first block of the chain
+    uint16_t blocks = 0;          // 0x02 size / 32768 rounded up
+    uint16_t lastBytes = 0;       // 0x04 size % 32768 (0: last block full)
+    uint32_t size = 0;            // 0x06 file size in bytes
+    uint32_t time = 0;            // 0x0F download time, seconds since 1970 UTC
+    // 0x13: the first MPEG frame header, stored in reverse byte order, i.e. the
+    // header bytes read as a big-endian value (bits 31..24 = the 0xFF sync byte);
+    // 0 when none was found.
+    uint32_t frameHeader = 0;
+    char name[kRioNameSize] = {}; // 0x1C zero-padded; 100 bytes have no terminator
+
+    static DirectoryEntry Read(const uint8_t* slot);
+    // Writes all 128 bytes; the reserved bytes become zero.
+    void Write(uint8_t* slot) const;
+    // Copies the name into out (at least kRioNameSize + 1 bytes), terminated.
+    void GetName(char* out) const;
+    // Stores name cut to 100 bytes, zero-padded.
+    void SetName(const char* name);
+    // The frame header in file order: h[0] is the 0xFF sync byte.
+    void GetFrameBytes(uint8_t h[4]) const
+    {
+        h[0] = uint8_t(frameHeader >> 24); h[1] = uint8_t(frameHeader >> 16);
+        h[2] = uint8_t(frameHeader >> 8); h[3] = uint8_t(frameHeader);
+    }
+};
+
+// Checksums: 0 minus the sum of little-endian 16-bit words, modulo 65536.
+// HeaderChecksum uses the body checksum stored at 0x10, so store that first.
+uint16_t BodyChecksum(const uint8_t* image);    // words 0x0200..0x7FFF
+uint16_t HeaderChecksum(const uint8_t* image);  // header words except 0x0E
+uint16_t PageChecksum(const uint8_t* page);     // one 512-byte page
+
+// The part of a PC path after the last backslash, slash or colon (a pointer
+// into path).
+const char* BaseName(const char* path);
+
+// Where a page lives: the chip to select and the two address bytes.
+struct RioChipAddress {
+    uint8_t chip;
+    uint8_t a1;
+    uint8_t a2;
+};
+
+// ---------------------------------------------------------------------------
+// Error codes; each failing operation leaves one of these and its text.
+
+constexpr int kRioNoError = -1;              // nothing has failed yet
+constexpr int kRioErrNew = 0;                // "new failed"
+constexpr int kRioErrNotFound = 3;           // "device not found"
+constexpr int kRioErrTxRetries = 5;          // "too many retries for tx block"
+constexpr int kRioErrRxRetries = 6;          // "too many retries for rx block"
+constexpr int kRioErrDirectory = 7;          // checksum, no free block, broken chain
+constexpr int kRioErrNoFile = 8;             // "file '%s' not present on device"
+constexpr int kRioErrPosition = 9;           // "invalid file position"
+constexpr int kRioErrEntries = 10;           // "max number of directory entries (%d) already in use"
+constexpr int kRioErrNoMemory = 11;          // "not enough memory on device to download '%s'"
+constexpr int kRioErrOpen = 12;              // "unable to open '%s' for read/write"
+constexpr int kRioErrStat = 13;              // "stat() failed for '%s'"
+constexpr int kRioErrRead = 14;              // "error reading from file '%s'"
+constexpr int kRioErrWrite = 15;             // "error writing to file '%s'"
+constexpr int kRioErrInterrupted = 16;       // "operation interrupted"
+
+// Room for the formatted error text, terminator included: any Windows path
+// fits whole in the longest text; longer ones are cut.
+constexpr size_t kRioErrorTextSize = 512;
+
+// ---------------------------------------------------------------------------
+
+class CRioDevice {
+public:
+    // Register offsets from the port base.
+    enum { kDataOffset = 0, kStatusOffset = 1, kControlOffset = 2 };
+    // Initial delay counts.
+    enum { kDefaultDelayInit = 20000, kDefaultDelayTx = 100, kDefaultDelayRx = 2 };
+
+    explicit CRioDevice(CPortIO& port);
+    virtual ~CRioDevice();
+    CRioDevice(const CRioDevice&) = delete;
+    CRioDevice& operator=(const CRioDevice&) = delete;
+
+    // --- Transport -----------------------------------------------------------
+    bool SetPort(int base);                 // records the addresses; no port access
+    void Delay(int n);                      // n status reads, values discarded
+    void WriteCommand(uint8_t b);           // CMD b
+    void WriteData(uint8_t b);              // DAT b
+    void WriteStream(const uint8_t* bytes, int n);
+    uint8_t ReadByte();
+    bool WaitReady();                       // status bit 3 within 1000 ms
+    bool OpenLink();                        // wake-up sequence
+    void ReleaseLink();
+    bool Detect();                          // identify the selected memory's chip
+
+    // --- Block protocol --------------------------------------------------------
+    RioChipAddress ChipAddress(uint32_t page) const;
+    void SpareArea(const uint8_t* page, uint16_t prev, uint16_t next, uint8_t spare[kRioSpareSize]) const;
+    bool TxBlock(const uint8_t* buffer, int block, uint16_t prev, uint16_t next);
+    bool RxBlock(uint8_t* buffer, int block);
+    bool SendBlock(const uint8_t* buffer, int block, uint16_t prev, uint16_t next);
+    bool ReceiveBlock(uint8_t* buffer, int block);
+
+    // --- Storage layout --------------------------------------------------------
+    // Slot of the first in-use entry whose name equals name, or -1.
+    int FindEntry(const char* name) const;
+    // Lowest free block (state 0xFF) from 0 to 8191, or -1.
+    int FindFreeBlock() const;
+    // Blocks of the selected memory: the external block count, or 1024/2048.
+    int TotalBlocks() const;
+    // Entries that may be used: the header count, never more than 60.
+    int EntryCount() const;
+
+    // --- Player operations -----------------------------------------------------
+    bool ReadDirectory();
+    bool WriteDirectory();
+    bool Format(int check, ProgressCallback callback);
+    bool CheckBadBlocks(ProgressCallback callback);
+    bool DeleteFile(const char* name);
+    bool ReorderFiles(const uint32_t* positions, int n);
+    bool DownloadFile(const char* path, ProgressCallback callback);
+    bool UploadFile(const char* path, ProgressCallback callback);
+
+    // --- State ---------------------------------------------------------------
+    int GetErrorCode() const { return m_errorCode; }
+    const char* GetErrorText() const { return m_errorText; }
+
+    // The directory image: the working copy of block 0 (kRioBlockSize bytes).
+    uint8_t* Directory() { return m_directory; }
+    const uint8_t* Directory() const { return m_directory; }
+    DirectoryHeader GetHeader() const { return DirectoryHeader::Read(m_directory); }
+    void SetHeader(const DirectoryHeader& h) { h.Write(m_directory); }
+    uint8_t* EntrySlot(int slot) { return m_directory + kRioEntriesOffset + slot * kRioEntrySize; }
+    const uint8_t* EntrySlot(int slot) const { return m_directory + kRioEntriesOffset + slot * kRioEntrySize; }
+    uint8_t GetBlockState(int block) const { return m_directory[kRioStateOffset + block]; }
+    void SetBlockState(int block, uint8_t v) { m_directory[kRioStateOffset + block] = v; }
+    uint16_t GetBlockLink(int block) const { return RioGet16(m_directory + kRioLinkOffset + 2 * block); }
+    void SetBlockLink(int block, uint16_t v) { RioPut16(m_directory + kRioLinkOffset + 2 * block, v); }
+
+    int GetIODelayInit() const { return m_delayInit; }
+    int GetIODelayTx() const { return m_delayTx; }
+    int GetIODelayRx() const { return m_delayRx; }
+    void SetIODelayInit(int v) { m_delayInit = v; }
+    void SetIODelayTx(int v) { m_delayTx = v; }
+    void SetIODelayRx(int v) { m_delayRx = v; }
+
+    // Memory selection: 0 internal, nonzero external.
+    int GetMemory() const { return m_memory; }
+    void SetMemory(int v) { m_memory = v; }
+    // Set by Detect for a 16 MB internal chip; the setter is for tests and tools.
+    int GetLargeChip() const { return m_largeChip; }
+    void SetLargeChip(int v) { m_largeChip = v; }
+    // Blocks of the external memory; 0 until Detect has seen the card.
+    int GetExternalBlocks() const { return m_externalBlocks; }
+    void SetExternalBlocks(int v) { m_externalBlocks = v; }
+    int GetPort() const { return m_base; }
+
+protected:
+    // Allocates an operation's work buffer; null means out of memory.
+    // Virtual so that tests can make it fail.
+    virtual std::unique_ptr<uint8_t[]> AllocateBuffer(size_t size);
+
+private:
+    void SetError(int code, const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 3, 4)))
+#endif
+        ;
+    void StatusStrobe();
+    void Pause();                           // the 1000 ms retry pause
+    void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
+    bool EnsureExternalBlocks();
+    bool CheckChain(int slot, bool forUpload);
+
+    CPortIO& m_io;
+    int m_base = 0;
+    uint16_t m_data = 0;
+    uint16_t m_status = 1;
+    uint16_t m_control = 2;
+
+    int m_delayInit = kDefaultDelayInit;
+    int m_delayTx = kDefaultDelayTx;
+    int m_delayRx = kDefaultDelayRx;
+    int m_memory = 0;
+    int m_largeChip = 0;
+    int m_externalBlocks = 0;
+
+    int m_errorCode = kRioNoError;
+    char m_errorText[kRioErrorTextSize] = {};
+
+    uint8_t m_directory[kRioBlockSize] = {};
+};

@@ -1,0 +1,194 @@
+// Moving files between the PC and the player: DownloadFile (PC to player) and
+// UploadFile (player to PC).
+#include "device/RioDevice.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr int kHeadBytes = 4096;    // searched for the first MPEG frame header
+
+struct CFileCloser {
+    void operator()(FILE* f) const { fclose(f); }
+};
+typedef std::unique_ptr<FILE, CFileCloser> CFilePtr;
+
+// The first frame header: byte i is 0xFF and byte i + 1 has its upper four
+// bits set (the sync bits). Only positions whose four header bytes all lie
+// within the bytes read count; a 0xFF among the last three bytes is skipped,
+// because a header cut short is no header. Returns the header as a
+// big-endian value, or 0 when there is none.
+uint32_t CaptureFrameHeader(const uint8_t* bytes, size_t n)
+{
+    for (size_t i = 0; i + 3 < n; ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] >= 0xE0)
+            return (uint32_t(bytes[i]) << 24) | (uint32_t(bytes[i + 1]) << 16) |
+                   (uint32_t(bytes[i + 2]) << 8) | uint32_t(bytes[i + 3]);
+    return 0;
+}
+
+} // namespace
+
+bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
+{
+    if (RioGet16(m_directory) >= kRioMaxEntries) {
+        SetError(kRioErrEntries, "max number of directory entries (%d) already in use", kRioMaxEntries);
+        return false;
+    }
+    CFilePtr file(fopen(path, "rb"));
+    if (!file) {
+        SetError(kRioErrOpen, "unable to open '%s' for read", path);
+        return false;
+    }
+    struct stat st;
+    if (stat(path, &st) != 0) {
+        SetError(kRioErrStat, "stat() failed for '%s'", path);
+        return false;
+    }
+    const unsigned long long size = (unsigned long long)st.st_size;
+    const unsigned long long need = size / kRioBlockSize + (size % kRioBlockSize ? 1 : 0);
+    DirectoryHeader h = GetHeader();
+    if (need > h.free) {
+        SetError(kRioErrNoMemory, "not enough memory on device to download '%s'", path);
+        return false;
+    }
+
+    uint8_t head[kHeadBytes];
+    const size_t headRead = fread(head, 1, sizeof head, file.get());
+    if (headRead < 1) {
+        SetError(kRioErrRead, "error reading from file '%s'", path);
+        return false;
+    }
+    const uint32_t frameHeader = CaptureFrameHeader(head, headRead);
+    fseek(file.get(), 0, SEEK_SET);
+
+    // From here on the image changes; a failure leaves it as far as it got.
+    if (h.count == 0) {
+        SetBlockState(0, kRioBlockUsed);
+        SetBlockLink(0, 0);
+        h.used = uint16_t(h.used + 1);
+        h.free = uint16_t(h.free - 1);
+    }
+    const int blocks = int(need);
+    h.used = uint16_t(h.used + blocks);
+    h.free = uint16_t(h.free - blocks);
+    const int slot = h.count;
+    h.count = uint16_t(h.count + 1);
+    SetHeader(h);
+
+    const int first = FindFreeBlock();
+    if (first < 0) {
+        SetError(kRioErrDirectory, "no free 32K blocks, initialization recommended");
+        return false;
+    }
+    DirectoryEntry e;
+    e.firstBlock = uint16_t(first);
+    e.blocks = uint16_t(blocks);
+    e.lastBytes = uint16_t(size % kRioBlockSize);
+    e.size = uint32_t(size);
+    e.time = uint32_t(time(nullptr));
+    e.frameHeader = frameHeader;
+    e.SetName(BaseName(path));
+    e.Write(EntrySlot(slot));
+
+    std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
+    if (!buffer) {
+        SetError(kRioErrNew, "new failed");
+        return false;
+    }
+    uint8_t* buf = buffer.get();
+    std::memset(buf, 0, kRioBlockSize);
+
+    int cur = first;
+    uint16_t prev = kRioNoBlock;
+    for (int i = 0; i < blocks; ++i) {
+        if (callback && callback(i, blocks) == 0) {
+            SetError(kRioErrInterrupted, "operation interrupted");
+            return false;
+        }
+        SetBlockState(cur, kRioBlockUsed);
+        const bool last = i == blocks - 1;
+        uint16_t next = kRioNoBlock;
+        if (last) {
+            SetBlockLink(cur, 0);
+        } else {
+            const int found = FindFreeBlock();
+            if (found < 0) {
+                SetError(kRioErrDirectory, "no free 32K blocks, initialization recommended");
+                return false;
+            }
+            next = uint16_t(found);
+            SetBlockLink(cur, next);
+        }
+        size_t len = kRioBlockSize;
+        if (last && e.lastBytes != 0) {
+            len = e.lastBytes;
+            std::memset(buf + len, 0, kRioBlockSize - len);
+        }
+        if (fread(buf, 1, len, file.get()) != len) {
+            SetError(kRioErrRead, "error reading from file '%s'", path);
+            return false;
+        }
+        if (!SendBlock(buf, cur, prev, next))
+            return false;
+        prev = uint16_t(cur);
+        cur = next;
+    }
+    ReleaseLink();
+    return true;
+}
+
+bool CRioDevice::UploadFile(const char* path, ProgressCallback callback)
+{
+    const char* name = BaseName(path);
+    const int slot = FindEntry(name);
+    if (slot < 0) {
+        SetError(kRioErrNoFile, "file '%s' not present on device", name);
+        return false;
+    }
+    // A broken chain is refused before the PC file is created.
+    if (!CheckChain(slot, true))
+        return false;
+    const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
+
+    CFilePtr file(fopen(path, "wb"));
+    if (!file) {
+        SetError(kRioErrOpen, "unable to open '%s' for write", path);
+        return false;
+    }
+    std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
+    if (!buffer) {
+        SetError(kRioErrNew, "new failed");
+        return false;
+    }
+    int b = e.firstBlock;
+    for (int i = 0; i < e.blocks; ++i) {
+        if (callback && callback(i, e.blocks) == 0) {
+            SetError(kRioErrInterrupted, "operation interrupted");
+            return false;
+        }
+        if (!ReceiveBlock(buffer.get(), b))
+            return false;
+        size_t len = kRioBlockSize;
+        // A corrupt count above 32768 must not read past the buffer.
+        if (i == e.blocks - 1 && e.lastBytes != 0 && e.lastBytes < kRioBlockSize)
+            len = e.lastBytes;
+        if (fwrite(buffer.get(), 1, len, file.get()) != len) {
+            SetError(kRioErrWrite, "error writing to file '%s'", path);
+            return false;
+        }
+        b = GetBlockLink(b);
+    }
+    // Buffered data reaches the disk at the close: a failure there is a
+    // failed write too.
+    if (fclose(file.release()) != 0) {
+        SetError(kRioErrWrite, "error writing to file '%s'", path);
+        return false;
+    }
+    ReleaseLink();
+    return true;
+}

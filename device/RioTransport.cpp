@@ -1,0 +1,191 @@
+// Printer-port transport: strobes, byte reads, the ready wait, wake-up and
+// release of the player's controller, and chip identification.
+#include "device/RioDevice.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+// Control register values: 0x04 rests, 0x0C strobes a command, 0x00 strobes
+// a data byte or starts a read.
+constexpr uint8_t kCtlRest = 0x04;
+constexpr uint8_t kCtlCommand = 0x0C;
+constexpr uint8_t kCtlData = 0x00;
+
+constexpr uint8_t kStatusReady = 0x08;
+constexpr unsigned kReadyTimeoutMs = 1000;
+
+// Device codes of the identification table and their size in 512-byte pages.
+int PagesOfDeviceCode(uint8_t code)
+{
+    switch (code) {
+    case 0x64: case 0xEA: return 4096;
+    case 0xE3: case 0xE5: return 8192;
+    case 0xE6: return 16384;
+    case 0x73: return 32768;
+    case 0x75: return 65536;
+    default: return 0;
+    }
+}
+
+// Bit reversal of one byte by table, built once.
+struct CReverseTable {
+    uint8_t v[256];
+    CReverseTable()
+    {
+        for (int i = 0; i < 256; ++i) {
+            uint8_t r = 0;
+            for (int b = 0; b < 8; ++b)
+                if (i & (1 << b))
+                    r |= uint8_t(0x80 >> b);
+            v[i] = r;
+        }
+    }
+};
+const CReverseTable g_reverse;
+
+} // namespace
+
+CRioDevice::CRioDevice(CPortIO& port) : m_io(port) {}
+
+CRioDevice::~CRioDevice() = default;
+
+void CRioDevice::SetError(int code, const char* format, ...)
+{
+    m_errorCode = code;
+    va_list args;
+    va_start(args, format);
+    // vsnprintf cuts at the end of the storage and always terminates.
+    vsnprintf(m_errorText, sizeof m_errorText, format, args);
+    va_end(args);
+}
+
+std::unique_ptr<uint8_t[]> CRioDevice::AllocateBuffer(size_t size)
+{
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]);
+}
+
+bool CRioDevice::SetPort(int base)
+{
+    m_base = base;
+    m_data = uint16_t(base + kDataOffset);
+    m_status = uint16_t(base + kStatusOffset);
+    m_control = uint16_t(base + kControlOffset);
+    return true;
+}
+
+void CRioDevice::Delay(int n)
+{
+    for (int i = 0; i < n; ++i)
+        m_io.PortRead(m_status);
+}
+
+void CRioDevice::WriteCommand(uint8_t b)
+{
+    m_io.PortWrite(m_data, b);
+    m_io.PortWrite(m_control, kCtlCommand);
+    m_io.PortWrite(m_control, kCtlRest);
+}
+
+void CRioDevice::WriteData(uint8_t b)
+{
+    m_io.PortWrite(m_data, b);
+    m_io.PortWrite(m_control, kCtlData);
+    m_io.PortWrite(m_control, kCtlRest);
+}
+
+void CRioDevice::WriteStream(const uint8_t* bytes, int n)
+{
+    // One control edge per byte, falling and rising in turn, and one status
+    // read to pace it.
+    CPortIO& io = m_io;
+    const uint16_t data = m_data, control = m_control, status = m_status;
+    for (int i = 0; i < n; ++i) {
+        io.PortWrite(data, bytes[i]);
+        io.PortWrite(control, (i & 1) ? kCtlRest : kCtlData);
+        io.PortRead(status);
+    }
+}
+
+uint8_t CRioDevice::ReadByte()
+{
+    m_io.PortWrite(m_control, kCtlData);
+    Delay(m_delayRx);
+    const uint8_t s1 = m_io.PortRead(m_status);
+    m_io.PortWrite(m_control, kCtlRest);
+    Delay(m_delayRx);
+    const uint8_t s2 = m_io.PortRead(m_status);
+    // Status bits 4..7 carry a nibble each time; Busy (bit 7) reads inverted.
+    const uint8_t v = uint8_t(((s1 ^ 0x8F) >> 4) | ((s2 ^ 0x8F) & 0xF0));
+    return g_reverse.v[v];
+}
+
+bool CRioDevice::WaitReady()
+{
+    // Elapsed time as an unsigned difference, so that the wrap of the int
+    // millisecond clock does not end (or stretch) the wait.
+    const unsigned start = unsigned(m_io.MilliClock());
+    for (;;) {
+        if (m_io.PortRead(m_status) & kStatusReady)
+            return true;
+        if (unsigned(m_io.MilliClock()) - start >= kReadyTimeoutMs)
+            return false;
+    }
+}
+
+bool CRioDevice::OpenLink()
+{
+    m_io.PortWrite(m_control, kCtlRest);
+    WriteCommand(0xA8);
+    m_io.PortWrite(m_control, kCtlData);
+    Delay(m_delayInit);
+    m_io.PortWrite(m_control, kCtlRest);
+    Delay(m_delayInit);
+    WriteCommand(0xAD);
+    WriteData(0x55);
+    WriteCommand(0xAE);
+    WriteData(0xAA);
+    WriteCommand(0xA8);
+    m_io.PortWrite(m_control, kCtlData);
+    Delay(m_delayInit);
+    m_io.PortWrite(m_control, kCtlRest);
+    Delay(m_delayInit);
+    return true;
+}
+
+void CRioDevice::ReleaseLink()
+{
+    WriteCommand(0xAD);
+    WriteData(0xFF);
+    m_io.PortWrite(m_data, 0x00);
+}
+
+bool CRioDevice::Detect()
+{
+    if (!OpenLink())
+        return false;
+    WriteCommand(0xAB);
+    WriteData(m_memory ? 4 : 0);
+    WriteCommand(0xA1);
+    WriteData(0x90);
+    WriteCommand(0xA2);
+    WriteData(0x00);
+    WriteCommand(0xA0);
+    const uint8_t maker = ReadByte();
+    const uint8_t device = ReadByte();
+    if (maker == 0x00 || maker == 0xA0 || maker == 0xAA || maker == 0xDD || maker == 0xFF) {
+        SetError(kRioErrNotFound, "device not found");
+        return false;
+    }
+    const int pages = PagesOfDeviceCode(device);
+    if (pages == 0) {
+        SetError(kRioErrNotFound, "device not found");
+        return false;
+    }
+    if (m_memory)
+        m_externalBlocks = pages / kRioPagesPerBlock;
+    else if (pages == 32768)
+        m_largeChip = 1;     // only ever set, never cleared
+    return true;
+}
