@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "playlist/FileEntry.h"
 
 TEST(FileEntry, NewRecordIsEmpty) {
@@ -68,12 +66,13 @@ TEST(FileEntry, BitrateShownOnlyForMp3Names) {
 }
 
 TEST(FileSize, SizesOfRealFilesAndFailures) {
-    char path[] = "/tmp/quavel_filesize_XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    EXPECT_EQ(FileSize(path), 0);   // empty file
+    const std::string name = testing::TempDir() + "quavel_filesize_test.bin";
+    const char* path = name.c_str();
     FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(FileSize(path), 0);   // empty file
+    f = std::fopen(path, "wb");
     ASSERT_NE(f, nullptr);
     std::string bytes(70000, '\x5A');
     bytes[10] = '\0';   // binary content, not text

@@ -1,0 +1,79 @@
+// CRioSession: the one object through which the windows use the player.
+//
+// It finds the player on one of the two stored printer ports (and remembers the
+// one that answered), applies the stored delay counts, owns the device object,
+// runs every user-level operation as its device operations followed by a
+// directory write, shows a message for each failure, and turns directory
+// entries into list rows. Every operation but Connect and the destructor does
+// nothing (and answers false) while no player is connected.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/Settings.h"
+#include "device/RioDevice.h"
+
+class CFileEntry;
+class CMessageSink;
+class CPortProvider;
+
+class CRioSession {
+public:
+    // All three collaborators must outlive the session.
+    CRioSession(CSettingsStore& settings, CMessageSink& messages, CPortProvider& ports);
+    CRioSession(const CRioSession&) = delete;
+    CRioSession& operator=(const CRioSession&) = delete;
+
+    // The virtual operations, in their fixed slot order.
+    virtual ~CRioSession();
+    virtual bool Connect();
+    virtual bool ReadDirectory();
+    virtual bool GetDirectoryHeader(uint8_t header[kRioHeaderSize]);
+    virtual bool GetTotalMemory(int& kb);
+    virtual bool GetUsedMemory(int& kb);
+    virtual bool GetFreeMemory(int& kb);
+    // A new row for entry index, owned by the caller; false past the last entry.
+    virtual bool GetEntryRow(int index, std::unique_ptr<CFileEntry>& row);
+    virtual bool SelectMemory(int external);
+    virtual void Initialize(int check, ProgressCallback callback);
+    virtual bool DownloadFile(const char* path, ProgressCallback callback);
+    virtual void UploadFile(const char* path, ProgressCallback callback);
+    virtual bool DeleteFile(const char* name);
+    virtual bool ReorderFiles(const uint32_t* positions, int count);
+    virtual void SetIODelayInit(int value);
+    virtual void SetIODelayTx(int value);
+    virtual void SetIODelayRx(int value);
+
+    // "dd/mm/yy hh:mm:ss" in local time of a download time (seconds since 1970
+    // UTC, taken as signed), or "INVALID DATE/TIME".
+    static std::string FormatDateTime(uint32_t seconds);
+
+    bool IsConnected() const { return m_device != nullptr; }
+    int GetPortInUse() const { return m_port; }
+    // The delays read from the settings at the last Connect (-1 before it).
+    int GetStoredIODelayInit() const { return m_ioDelayInit; }
+    int GetStoredIODelayTx() const { return m_ioDelayTx; }
+    int GetStoredIODelayRx() const { return m_ioDelayRx; }
+    CRioDevice* GetDevice() { return m_device.get(); }
+
+protected:
+    // Makes the device object; tests replace it to reach faults that a player
+    // cannot produce (a failing work-buffer allocation).
+    virtual std::unique_ptr<CRioDevice> CreateDevice(CPortIO& port);
+
+private:
+    int ReadWithDefaultWritten(SettingId id);
+    bool DetectOn(int port);
+    void ShowFailure(const char* heading, bool withDeviceText = true);
+    bool GetMemoryFigure(int& kb, uint16_t DirectoryHeader::*field);
+
+    CSettingsStore& m_settings;
+    CMessageSink& m_messages;
+    CPortProvider& m_ports;
+    std::unique_ptr<CRioDevice> m_device;
+    int m_ioDelayInit = -1;
+    int m_ioDelayTx = -1;
+    int m_ioDelayRx = -1;
+    int m_port = 0;
+};
