@@ -22,6 +22,14 @@ LRESULT Reflect(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 }  // namespace
 
+bool InitCommonControlClasses()
+{
+    INITCOMMONCONTROLSEX init{};
+    init.dwSize = sizeof init;
+    init.dwICC = ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES;
+    return ::InitCommonControlsEx(&init) != FALSE;
+}
+
 HINSTANCE CDialog::ResourceInstance()
 {
     return g_resourceInstance != nullptr ? g_resourceInstance : ::GetModuleHandleA(nullptr);

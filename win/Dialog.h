@@ -19,6 +19,10 @@ enum : UINT {
     WM_REFLECT_NOTIFY = WM_REFLECT_BASE + WM_NOTIFY,
 };
 
+// Registers the common-control window classes the templates use (list view,
+// tree view, progress bar); call once before the first dialog opens.
+bool InitCommonControlClasses();
+
 class CDialog : public CWindow {
 public:
     explicit CDialog(UINT templateId, HWND parent = nullptr);

@@ -5,6 +5,9 @@
 namespace {
 // One subclass id for all our objects; the reference data tells them apart.
 constexpr UINT_PTR kSubclassId = 0x51A7;
+// A window property names the object too, so that FromHandle needs no
+// GetWindowSubclass (missing from some import libraries).
+const char kObjectProperty[] = "QuavelSubclassObject";
 }
 
 CSubclassedWindow::~CSubclassedWindow()
@@ -18,6 +21,7 @@ bool CSubclassedWindow::Subclass(HWND hWnd)
         return false;
     if (!::SetWindowSubclass(hWnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
+    ::SetPropA(hWnd, kObjectProperty, reinterpret_cast<HANDLE>(this));
     m_hWnd = hWnd;
     m_subclassed = true;
     return true;
@@ -25,18 +29,19 @@ bool CSubclassedWindow::Subclass(HWND hWnd)
 
 void CSubclassedWindow::Unsubclass()
 {
-    if (m_subclassed && m_hWnd != nullptr)
+    if (m_subclassed && m_hWnd != nullptr) {
         ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+        ::RemovePropA(m_hWnd, kObjectProperty);
+    }
     m_subclassed = false;
     m_hWnd = nullptr;
 }
 
 CSubclassedWindow* CSubclassedWindow::FromHandle(HWND hWnd)
 {
-    DWORD_PTR refData = 0;
-    if (hWnd == nullptr || !::GetWindowSubclass(hWnd, SubclassProc, kSubclassId, &refData))
+    if (hWnd == nullptr)
         return nullptr;
-    return reinterpret_cast<CSubclassedWindow*>(refData);
+    return reinterpret_cast<CSubclassedWindow*>(::GetPropA(hWnd, kObjectProperty));
 }
 
 LRESULT CALLBACK CSubclassedWindow::SubclassProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -53,6 +58,7 @@ LRESULT CALLBACK CSubclassedWindow::SubclassProc(HWND hWnd, UINT msg, WPARAM wPa
     if (msg == WM_NCDESTROY) {
         // The control is going away: detach so the object never touches a dead handle.
         ::RemoveWindowSubclass(hWnd, SubclassProc, kSubclassId);
+        ::RemovePropA(hWnd, kObjectProperty);
         self->m_subclassed = false;
         self->m_hWnd = nullptr;
     }

@@ -1,0 +1,22 @@
+// The printer port through the processor's IN and OUT instructions. Only a
+// process that may execute them can use this backend: every process on the
+// Windows 9x family, and on NT-family systems one that has been given I/O
+// privilege; CanUse() finds out without crashing.
+#pragma once
+
+#include "port/PortIO.h"
+
+class CDirectPortIO : public CPortIO {
+public:
+    CDirectPortIO();
+    void PortWrite(uint16_t address, uint8_t value) override;
+    uint8_t PortRead(uint16_t address) override;
+    int MilliClock() override;
+
+    // Whether this process may execute IN/OUT at the address. Tries one read of
+    // the address and catches the fault of a privileged instruction.
+    static bool CanUse(uint16_t address);
+
+private:
+    unsigned long m_start;
+};
