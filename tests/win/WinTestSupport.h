@@ -1,0 +1,101 @@
+// Helpers for the tests that open real windows under Wine: finding windows of a
+// process, waiting for a condition with a deadline, and reading texts without
+// blocking on a busy UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace wintest {
+
+// Polls a condition until it holds or the deadline passes; returns the last answer.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+}
+
+// The caption of a window, read without sending it a message (safe when the
+// window belongs to this process and its thread is busy).
+inline std::string Caption(HWND hWnd)
+{
+    wchar_t text[512] = L"";
+    int n = ::InternalGetWindowText(hWnd, text, 512);
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += static_cast<char>(text[i] < 128 ? text[i] : '?');
+    return out;
+}
+
+inline std::string ClassOf(HWND hWnd)
+{
+    char name[128] = "";
+    ::GetClassNameA(hWnd, name, sizeof name);
+    return name;
+}
+
+// Text of a child control, asked with a time-out (the owner thread may be busy).
+inline std::string ControlText(HWND control)
+{
+    char text[1024] = "";
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                          2000, &result);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+struct SFindWindow {
+    DWORD processId;
+    const char* className;
+    const char* caption;  // nullptr: any
+    HWND except;
+    HWND found;
+};
+
+inline BOOL CALLBACK FindWindowProc(HWND hWnd, LPARAM lParam)
+{
+    SFindWindow* find = reinterpret_cast<SFindWindow*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != find->processId || hWnd == find->except || !::IsWindowVisible(hWnd))
+        return TRUE;
+    if (find->className != nullptr && ClassOf(hWnd) != find->className)
+        return TRUE;
+    if (find->caption != nullptr && Caption(hWnd) != find->caption)
+        return TRUE;
+    find->found = hWnd;
+    return FALSE;
+}
+
+// A visible top-level window of a process with this class and caption, or nullptr.
+inline HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, HWND except = nullptr)
+{
+    SFindWindow find{processId, className, caption, except, nullptr};
+    ::EnumWindows(FindWindowProc, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// Waits for a message box (dialog class #32770 with this caption) of a process.
+inline HWND WaitForMessageBox(DWORD processId, const char* caption, HWND except = nullptr, DWORD timeoutMs = 10000)
+{
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindProcessWindow(processId, "#32770", caption, except)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+// The text of a message box: its static control with id 0xFFFF.
+inline std::string MessageBoxText(HWND box)
+{
+    return ControlText(::GetDlgItem(box, 0xFFFF));
+}
+
+}  // namespace wintest
