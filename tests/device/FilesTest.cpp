@@ -1,0 +1,293 @@
+// DownloadFile and UploadFile with temporary PC files against the fake port.
+#include <gtest/gtest.h>
+
+#include "tests/device/DeviceTestSupport.h"
+
+namespace {
+
+std::vector<uint8_t> Pattern(size_t n, unsigned seed)
+{
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        v[i] = uint8_t(seed >> 16);
+    }
+    return v;
+}
+
+std::vector<int> g_calls;
+int Record(int done, int total)
+{
+    g_calls.push_back(done * 1000 + total);
+    return 1;
+}
+
+struct FilesTest : ::testing::Test {
+    CFakePort port{888};
+    CRioDevice dev{port};
+    void SetUp() override
+    {
+        dev.SetPort(888);
+        dev.SetIODelayInit(0);
+        dev.SetIODelayTx(0);
+        dev.SetIODelayRx(0);
+        port.logging = false;
+        ASSERT_TRUE(dev.Format(0, nullptr));
+        g_calls.clear();
+    }
+    std::vector<uint8_t> Image() const { return std::vector<uint8_t>(dev.Directory(), dev.Directory() + 32768); }
+    DirectoryEntry Entry(int slot) const { return DirectoryEntry::Read(dev.EntrySlot(slot)); }
+    std::vector<uint8_t> Spare(int block, int page = 0) const
+    {
+        const std::vector<uint8_t> p = port.Page(0, block * 64 + page);
+        return std::vector<uint8_t>(p.begin() + 512, p.end());
+    }
+    uint32_t HeaderOf(const std::vector<uint8_t>& bytes)
+    {
+        CTempFile f("quavel_dev_head.mp3");
+        f.Write(bytes);
+        EXPECT_TRUE(dev.Format(0, nullptr));
+        EXPECT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+        return Entry(0).frameHeader;
+    }
+};
+
+TEST_F(FilesTest, FirstDownloadIntoAnEmptyMemoryAndBack)
+{
+    CTempFile f("quavel_dev_three.mp3");
+    const std::vector<uint8_t> data = Pattern(65636, 7);   // 3 blocks, 100 in the last
+    f.Write(data);
+    const uint32_t before = uint32_t(time(nullptr));
+    port.logging = true;
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), Record));
+    EXPECT_EQ(1, CountReleases(port.log));
+    EXPECT_EQ((std::vector<int>{3, 1003, 2003}), g_calls);
+
+    const DirectoryHeader h = dev.GetHeader();
+    EXPECT_EQ(1, h.count); EXPECT_EQ(4, h.used); EXPECT_EQ(1020, h.free); EXPECT_EQ(1024, h.total);
+    for (int b = 0; b < 4; ++b)
+        EXPECT_EQ(0x00, dev.GetBlockState(b)) << b;
+    EXPECT_EQ(0xFF, dev.GetBlockState(4));
+    EXPECT_EQ(0, dev.GetBlockLink(0));
+    EXPECT_EQ(2, dev.GetBlockLink(1));
+    EXPECT_EQ(3, dev.GetBlockLink(2));
+    EXPECT_EQ(0, dev.GetBlockLink(3));
+    const DirectoryEntry e = Entry(0);
+    EXPECT_EQ(1, e.firstBlock); EXPECT_EQ(3, e.blocks); EXPECT_EQ(100, e.lastBytes);
+    EXPECT_EQ(65636u, e.size);
+    EXPECT_GE(e.time, before);
+    EXPECT_LE(e.time, uint32_t(time(nullptr)));
+    char name[101];
+    e.GetName(name);
+    EXPECT_STREQ("quavel_dev_three.mp3", name);
+
+    // The chain is in the spare areas too; the last block is padded with zeros.
+    const std::vector<uint8_t> s1 = Spare(1), s2 = Spare(2, 9), s3 = Spare(3);
+    EXPECT_EQ((std::vector<uint8_t>{0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
+              std::vector<uint8_t>(s1.begin(), s1.begin() + 12));
+    EXPECT_EQ((std::vector<uint8_t>{0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00}),
+              std::vector<uint8_t>(s2.begin(), s2.begin() + 12));
+    EXPECT_EQ(0x01, s2[15]);
+    EXPECT_EQ(std::vector<uint8_t>(6, 0xFF), std::vector<uint8_t>(s3.begin(), s3.begin() + 6));
+    EXPECT_EQ(0x00, port.Page(0, 3 * 64)[100]);
+    EXPECT_EQ(data[65536 + 99], port.Page(0, 3 * 64)[99]);
+
+    std::remove(f.path.c_str());
+    port.log.clear();
+    g_calls.clear();
+    ASSERT_TRUE(dev.UploadFile(f.path.c_str(), Record));
+    EXPECT_EQ(data, f.Read());
+    EXPECT_EQ((std::vector<int>{3, 1003, 2003}), g_calls);
+    EXPECT_EQ(1, CountReleases(port.log));
+}
+
+TEST_F(FilesTest, FullLastBlockAndSecondDownload)
+{
+    CTempFile a("quavel_dev_full.mp3"), b("quavel_dev_small.mp3");
+    const std::vector<uint8_t> full = Pattern(32768, 1), small = Pattern(5, 2);
+    a.Write(full);
+    b.Write(small);
+    ASSERT_TRUE(dev.DownloadFile(a.path.c_str(), nullptr));
+    ASSERT_TRUE(dev.DownloadFile(b.path.c_str(), nullptr));
+    EXPECT_EQ(1, Entry(0).blocks);
+    EXPECT_EQ(0, Entry(0).lastBytes);
+    EXPECT_EQ(2, Entry(1).firstBlock);
+    EXPECT_EQ(5, Entry(1).lastBytes);
+    const DirectoryHeader h = dev.GetHeader();
+    EXPECT_EQ(2, h.count); EXPECT_EQ(3, h.used); EXPECT_EQ(1021, h.free);
+    std::remove(a.path.c_str());
+    std::remove(b.path.c_str());
+    ASSERT_TRUE(dev.UploadFile(a.path.c_str(), nullptr));
+    ASSERT_TRUE(dev.UploadFile(b.path.c_str(), nullptr));
+    EXPECT_EQ(full, a.Read());
+    EXPECT_EQ(small, b.Read());
+}
+
+TEST_F(FilesTest, FrameHeaderCapture)
+{
+    std::vector<uint8_t> v(100, 0x00);
+    v[10] = 0xFF; v[11] = 0x12;                     // not a sync pair
+    v[20] = 0xFF; v[21] = 0xFB; v[22] = 0x90; v[23] = 0x64;
+    EXPECT_EQ(0xFFFB9064u, HeaderOf(v));
+    EXPECT_EQ(0u, HeaderOf(std::vector<uint8_t>(100, 0x41)));
+    EXPECT_EQ(0xFFE00000u, HeaderOf({0xFF, 0xE0, 0x00, 0x00}));
+
+    // Bytes past the data read are never taken: a sync pair among the last
+    // three bytes read is skipped.
+    EXPECT_EQ(0u, HeaderOf({0x00, 0xFF, 0xFB, 0x90}));
+    std::vector<uint8_t> big(8192, 0x00);
+    big[4094] = 0xFF; big[4095] = 0xFB; big[4096] = 0x90; big[4097] = 0x64;
+    EXPECT_EQ(0u, HeaderOf(big));
+    big[4092] = 0xFF; big[4093] = 0xF3;
+    EXPECT_EQ(0xFFF3FFFBu, HeaderOf(big));
+}
+
+TEST_F(FilesTest, DownloadRefusalsLeaveTheImageAlone)
+{
+    CTempFile empty("quavel_dev_empty.mp3"), two("quavel_dev_two.mp3");
+    empty.Write({});
+    two.Write(Pattern(40000, 3));
+    const std::vector<uint8_t> before = Image();
+
+    EXPECT_FALSE(dev.DownloadFile(empty.path.c_str(), nullptr));
+    EXPECT_EQ(14, dev.GetErrorCode());
+    EXPECT_EQ("error reading from file '" + empty.path + "'", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+
+    const std::string missing = empty.path + ".none";
+    EXPECT_FALSE(dev.DownloadFile(missing.c_str(), nullptr));
+    EXPECT_EQ(12, dev.GetErrorCode());
+    EXPECT_EQ("unable to open '" + missing + "' for read", dev.GetErrorText());
+
+    DirectoryHeader h = dev.GetHeader();
+    h.free = 1;
+    dev.SetHeader(h);
+    const std::vector<uint8_t> lowFree = Image();
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(11, dev.GetErrorCode());
+    EXPECT_EQ("not enough memory on device to download '" + two.path + "'", dev.GetErrorText());
+    EXPECT_EQ(lowFree, Image());
+
+    h.count = 60;     // full directory: refused before the file is opened
+    dev.SetHeader(h);
+    EXPECT_FALSE(dev.DownloadFile(missing.c_str(), nullptr));
+    EXPECT_EQ(10, dev.GetErrorCode());
+    EXPECT_STREQ("max number of directory entries (60) already in use", dev.GetErrorText());
+    h.count = 64;
+    dev.SetHeader(h);
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(10, dev.GetErrorCode());
+}
+
+TEST_F(FilesTest, DownloadFailuresAfterTheImageChanged)
+{
+    CTempFile two("quavel_dev_two.mp3");
+    two.Write(Pattern(40000, 3));
+
+    std::memset(dev.Directory() + 0x2000, 0x00, 8192);    // counters say free, states do not
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(7, dev.GetErrorCode());
+    EXPECT_STREQ("no free 32K blocks, initialization recommended", dev.GetErrorText());
+    EXPECT_EQ(1, dev.GetHeader().count);
+
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    std::memset(dev.Directory() + 0x2000, 0x00, 8192);
+    dev.SetBlockState(700, 0xFF);                           // room for the first block only
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(7, dev.GetErrorCode());
+    EXPECT_EQ(700, Entry(0).firstBlock);
+
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), [](int done, int) { return done == 0 ? 1 : 0; }));
+    EXPECT_EQ(16, dev.GetErrorCode());
+    EXPECT_STREQ("operation interrupted", dev.GetErrorText());
+
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    port.stuck = [](BusyPhase p, int) { return p == BusyPhase::Erase; };
+    port.logging = true;
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(5, dev.GetErrorCode());
+    EXPECT_EQ(0, CountReleases(port.log));
+    EXPECT_EQ(1, dev.GetHeader().count);     // kept until the directory is read again
+}
+
+TEST_F(FilesTest, ErrorTextsStayWithinTheirStorage)
+{
+    const std::string longPath = std::string(CTempFile::TempDir()) + std::string(1500, 'p');
+    EXPECT_FALSE(dev.DownloadFile(longPath.c_str(), nullptr));
+    EXPECT_EQ(12, dev.GetErrorCode());
+    const std::string text = dev.GetErrorText();
+    EXPECT_EQ(kRioErrorTextSize - 1, text.size());
+    EXPECT_EQ(("unable to open '" + longPath).substr(0, text.size()), text);
+}
+
+TEST_F(FilesTest, UploadRefusals)
+{
+    PutEntry(dev, 0, "loop.mp3", 1, 5);
+    PutChain(dev, {1, 2});
+    dev.SetBlockLink(2, 1);                 // 1 -> 2 -> 1 -> ...
+    PutEntry(dev, 1, "short.mp3", 3, 3);
+    PutChain(dev, {3, 4});                  // ends after two of three blocks
+    DirectoryHeader h = dev.GetHeader();
+    h.count = 2;
+    dev.SetHeader(h);
+
+    CTempFile loop("loop.mp3"), shortFile("short.mp3"), absent("absent.mp3");
+    for (const auto& c : {std::make_pair(&loop, "loop.mp3"), std::make_pair(&shortFile, "short.mp3")}) {
+        EXPECT_FALSE(dev.UploadFile(c.first->path.c_str(), nullptr));
+        EXPECT_EQ(7, dev.GetErrorCode());
+        EXPECT_EQ(std::string("invalid block chain of file '") + c.second + "', initialization recommended",
+                  dev.GetErrorText());
+        EXPECT_FALSE(c.first->Exists());
+    }
+    EXPECT_FALSE(dev.UploadFile(absent.path.c_str(), nullptr));
+    EXPECT_EQ(8, dev.GetErrorCode());
+    EXPECT_STREQ("file 'absent.mp3' not present on device", dev.GetErrorText());
+
+    PutEntry(dev, 1, "short.mp3", 3, 2);
+    const std::string noDir = std::string(CTempFile::TempDir()) + "quavel-no-such-dir/short.mp3";
+    EXPECT_FALSE(dev.UploadFile(noDir.c_str(), nullptr));
+    EXPECT_EQ(12, dev.GetErrorCode());
+    EXPECT_EQ("unable to open '" + noDir + "' for write", dev.GetErrorText());
+
+    EXPECT_FALSE(dev.UploadFile(shortFile.path.c_str(), [](int, int) { return 0; }));
+    EXPECT_EQ(16, dev.GetErrorCode());
+    EXPECT_STREQ("operation interrupted", dev.GetErrorText());
+
+    // A read that fails on the second block leaves the first one on disk.
+    port.stuck = [](BusyPhase p, int n) { return p == BusyPhase::ReadAddress && n >= 64; };
+    EXPECT_FALSE(dev.UploadFile(shortFile.path.c_str(), nullptr));
+    EXPECT_EQ(6, dev.GetErrorCode());
+    EXPECT_EQ(32768u, shortFile.Read().size());
+}
+
+TEST_F(FilesTest, UploadWithACorruptLastCountStaysInTheBuffer)
+{
+    DirectoryEntry e;
+    e.firstBlock = 1; e.blocks = 1; e.lastBytes = 40000; e.size = 40000;
+    e.SetName("odd.mp3");
+    e.Write(dev.EntrySlot(0));
+    PutChain(dev, {1});
+    DirectoryHeader h = dev.GetHeader();
+    h.count = 1;
+    dev.SetHeader(h);
+    CTempFile f("odd.mp3");
+    EXPECT_TRUE(dev.UploadFile(f.path.c_str(), nullptr));
+    EXPECT_EQ(32768u, f.Read().size());
+}
+
+#ifdef __linux__
+TEST_F(FilesTest, UploadReportsAFailedWrite)
+{
+    PutEntry(dev, 0, "full", 1, 1);
+    PutChain(dev, {1});
+    DirectoryHeader h = dev.GetHeader();
+    h.count = 1;
+    dev.SetHeader(h);
+    EXPECT_FALSE(dev.UploadFile("/dev/full", nullptr));
+    EXPECT_EQ(15, dev.GetErrorCode());
+    EXPECT_STREQ("error writing to file '/dev/full'", dev.GetErrorText());
+}
+#endif
+
+} // namespace
