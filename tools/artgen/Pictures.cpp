@@ -182,10 +182,8 @@ Canvas DrawConnectPicture() {
         c.Set(155, 121 + 3 * i, Rgb(240, 200, 90));
         c.Set(158, 122 + 3 * i, Rgb(240, 200, 90));
     }
-    DrawTextCentred(c, 142, 77, "PRINTER", Label());
-    DrawTextCentred(c, 142, 88, "PORT", Label());
-    Chevron(c, 148, 100, 1, kAccent);
-    c.VLine(141, 93, 108, kAccentDim);
+    DrawTextCentred(c, 142, 84, "PRINTER", Label());
+    DrawTextCentred(c, 142, 95, "PORT", Label());
     TextStyle text{Rgb(236, 233, 242), 1, false, 1};
     DrawTextCentred(c, 93, 174, "PLEASE CONNECT THE PLAYER", text);
     DrawTextCentred(c, 93, 186, "TO THE PRINTER PORT", text);
@@ -201,8 +199,8 @@ Canvas DrawFileListStrip() {
         " kwGGwGGgwwwwwk ", " kwgGGGgwwwwwwk ", " kwwgGgwwwwwwwk ", " kwwwgwwwwwwwwk ",
         " kwwwwwwwwwwwwk ", " kwwwwwwwwwwwwk ", " kkkkkkkkkkkkkk ", "                "};
     const Rows disc = {
-        "     kkkkkk     ", "   kkwwwwwwkk   ", "  kwwwwwwwwwwk  ", " kwwbbbbwwbbbsk ",
-        " kwwbwbwbwbwbsk ", " kwwbwbwbwbbbsk ", " kswwwwwwwbwwsk ", " kswwwdkkdwwwsk ",
+        "     kkkkkk     ", "   kkBBBBBBkk   ", "  kBBBBBBBBBBk  ", " kBBwwwwBBwwwBk ",
+        " kBBwBwBwBwBwBk ", " kBBwBwBwBwwwBk ", " kbBBBBBBBwBBbk ", " kswwwdkkdwwwsk ",
         " kswwwdkkdwwwsk ", " ksswwwwwwwwwsk ", " kssswwwwwwwssk ", " kssssswwwwsssk ",
         " kdssssssssssdk ", "  kdssssssssdk  ", "   kkddssddkk   ", "     kkkkkk     "};
     const Rows cross = {

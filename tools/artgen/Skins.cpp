@@ -123,11 +123,11 @@ Canvas AboutSkin() {
     DrawText(c, 15, 13, "QUAVEL", big);
     DrawText(c, 100, 20, "MP3 PLAYER MANAGER", Label());
     // light panel on which the version, thanks and links are written
-    Rect panel{10, 38, 272, 178};
+    Rect panel{10, 40, 272, 158};
     c.Bevel(panel.Inflate(2), kShadow, kHighlight);
     c.Bevel(panel.Inflate(1), kRim, Rgb(210, 210, 216));
     c.Fill(panel, kAboutBody);
-    TitleButtonsPlate(c, 261, 274, 7);
+    TitleButtonsPlate(c, 258, 271, 6);
     return c;
 }
 

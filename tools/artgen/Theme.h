@@ -37,7 +37,7 @@ inline void Well(Canvas& c, const Rect& inner, Rgb fill) {
     c.Fill(inner, fill);
 }
 
-inline TextStyle Heading() { return {kAccent, 1, true, 1}; }
+inline TextStyle Heading() { return {kAccent, 1, false, 1}; }
 inline TextStyle Label() { return {kLabel, 1, false, 1}; }
 
 }  // namespace theme
