@@ -58,8 +58,8 @@ public:
     CRioDevice* GetDevice() { return m_device.get(); }
 
 protected:
-    // Makes the device object; tests replace it to reach faults that a player
-    // cannot produce (a failing work-buffer allocation).
+    // Makes the device object on the provider's backend; a test may replace it
+    // to watch or adapt the device objects a session makes.
     virtual std::unique_ptr<CRioDevice> CreateDevice(CPortIO& port);
 
 private:

@@ -1,6 +1,5 @@
 // Collaborators of the device session for tests: a message sink that records,
-// a port with nothing attached, and a session whose device can be made to fail
-// its work-buffer allocation.
+// a port with nothing attached, and a session that counts its device objects.
 #pragma once
 #include <memory>
 #include <string>
@@ -33,34 +32,14 @@ private:
     int m_ms = 0;
 };
 
-// A device whose next allocations fail on request.
-class CStarvedDevice : public CRioDevice {
-public:
-    using CRioDevice::CRioDevice;
-    int failAllocations = 0;   // how many of the coming allocations fail
-    int allocationsBeforeFailing = 0;
-
-protected:
-    std::unique_ptr<uint8_t[]> AllocateBuffer(size_t size) override {
-        if (allocationsBeforeFailing > 0) {
-            --allocationsBeforeFailing;
-        } else if (failAllocations > 0) {
-            --failAllocations;
-            return nullptr;
-        }
-        return CRioDevice::AllocateBuffer(size);
-    }
-};
-
 class CTestSession : public CRioSession {
 public:
     using CRioSession::CRioSession;
-    CStarvedDevice* Starved() { return static_cast<CStarvedDevice*>(GetDevice()); }
     int devicesCreated = 0;
 
 protected:
     std::unique_ptr<CRioDevice> CreateDevice(CPortIO& port) override {
         ++devicesCreated;
-        return std::make_unique<CStarvedDevice>(port);
+        return CRioSession::CreateDevice(port);
     }
 };
