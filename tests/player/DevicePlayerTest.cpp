@@ -2,6 +2,7 @@
 // the directory block, the retry protocol and the pattern test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -175,6 +176,56 @@ TEST(DeviceWithPlayer, RoundTripWithDatasheetBusyTimesAndDefaultDelays)
     EXPECT_EQ(Upload(rig, folder, "slow.mp3"), bytes);
     EXPECT_EQ(rig.Player().ProtocolErrors(), 0u) << rig.Player().Log().Dump();
     EXPECT_EQ(rig.Player().Chip(4).Erases(), 3u * 2) << "three blocks of two erase units each";
+}
+
+TEST(DeviceWithPlayer, RegisterTrafficIsExactlyWhatTheProtocolPrescribes)
+{
+    struct SCase {
+        uint8_t card;       // 0: internal memory
+        int units;          // erase units per block
+        SDelays delays;
+    };
+    const SCase cases[] = {
+        {0, 4, {100, 7, 3}}, {0, 4, {0, 0, 0}}, {0x75, 2, {100, 7, 3}}, {0x75, 2, {-5, -1, -2}},
+    };
+    for (const SCase& c : cases) {
+        SPlayerOptions o = QuickPlayer();
+        o.cardCode = c.card;
+        CDeviceRig rig(o, c.delays);
+        CVirtualPlayer& player = rig.Player();
+        CRioDevice& dev = rig.Device();
+        dev.SetMemory(c.card ? 1 : 0);
+        const uint64_t init = std::max(c.delays.init, 0), tx = std::max(c.delays.tx, 0),
+                       rx = std::max(c.delays.rx, 0);
+        SCOPED_TRACE("card " + std::to_string(c.card) + ", delays " + std::to_string(init) + "/" +
+                     std::to_string(tx) + "/" + std::to_string(rx));
+        // Wake-up: 23 writes and four delays; a byte read: 2 writes, 2 delays and 2 reads.
+        player.ResetCounters();
+        ASSERT_TRUE(dev.Detect());
+        EXPECT_EQ(player.Writes(), 23u + 7 * 3 + 2 * 2);
+        EXPECT_EQ(player.Reads(), 4 * init + 2 * (2 * rx + 2));
+
+        // Per erase unit: select, setup, two address bytes, confirm (each 3 writes),
+        // one ready poll and the status strobe (11 writes, two delays of IODelayTx).
+        // Per page: select, setup, three address bytes, 0xA3, 528 stream bytes of two
+        // writes and one read, confirm, one ready poll and the status strobe.
+        std::vector<uint8_t> block = MakeBytes(32768, 4);
+        player.ResetCounters();
+        ASSERT_TRUE(dev.TxBlock(block.data(), 1, 0xFFFF, 0xFFFF));
+        EXPECT_EQ(player.Writes(), 23u + c.units * (21 + 6 + 11) + 64 * (24 + 3 + 1056 + 6 + 11));
+        EXPECT_EQ(player.Reads(), 4 * init + c.units * (1 + 2 * tx) + 64 * (528 + 1 + 2 * tx));
+
+        // Per page: select, setup, three address bytes, 0xA0, 528 byte reads, two ready polls.
+        player.ResetCounters();
+        ASSERT_TRUE(dev.RxBlock(block.data(), 1));
+        EXPECT_EQ(player.Writes(), 23u + 64 * (24 + 3 + 528 * 2));
+        EXPECT_EQ(player.Reads(), 4 * init + 64 * (2 + 528 * (2 * rx + 2)));
+
+        player.ResetCounters();
+        ASSERT_TRUE(dev.ReadDirectory());
+        EXPECT_EQ(player.Writes(), 23u + 64 * (24 + 3 + 528 * 2) + 7) << "and the release";
+        EXPECT_EQ(player.ProtocolErrors(), 0u) << player.Log().Dump();
+    }
 }
 
 TEST(DeviceWithPlayer, DirectoryWithWrongChecksumIsReportedAndKeptAsRead)
