@@ -111,7 +111,7 @@ void Chevron(Canvas& c, int tipX, int y, int dir, Rgb colour) {
 
 Canvas DrawPlayerPicture() {
     Canvas c(28, 39, kWell);
-    Cable(c, 20, 28, 30);
+    Cable(c, 20, 28, 31);
     PlayerDevice(c, {2, 2, 22, 37});
     return c;
 }

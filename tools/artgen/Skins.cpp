@@ -49,6 +49,10 @@ Canvas MainSkin() {
     DrawText(c, 140, 11, "PLAYER DIRECTORY", Label());
     // display with the player, the cable, the PC and the file counter
     Well(c, {18, 48, 130, 101}, kWell);
+    // the pixel of cable between the player's picture and the lamps'
+    c.HLine(50, 56, 86, Rgb(156, 152, 166));
+    c.HLine(50, 56, 87, Rgb(112, 108, 122));
+    c.HLine(50, 56, 88, Rgb(66, 63, 74));
     GrooveH(c, 12, 128, 109);
     GrooveH(c, 12, 128, 189);
     GrooveH(c, 12, 128, 231);
