@@ -127,7 +127,10 @@ INT_PTR CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         return OnPaint() ? TRUE : FALSE;
     case WM_DRAWITEM:
-        return OnDrawItem(static_cast<int>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+        if (!OnDrawItem(static_cast<int>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam)))
+            return FALSE;
+        SetMsgResult(TRUE);  // what the sender receives
+        return TRUE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
