@@ -229,10 +229,17 @@ TEST_P(BlockRetryTest, ThreeFailedAttemptsSetTheError)
     EXPECT_EQ(6, wakeups);
 }
 
+std::string PhaseName(const ::testing::TestParamInfo<RetryCase>& info)
+{
+    static const char* const names[] = {"Erase", "Program", "ReadAddress", "PageRead"};
+    return names[int(info.param.phase)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Phases, BlockRetryTest,
                          ::testing::Values(RetryCase{BusyPhase::Erase, true, 0, 68},
                                            RetryCase{BusyPhase::Program, true, 4, 68},
                                            RetryCase{BusyPhase::ReadAddress, false, 0, 128},
-                                           RetryCase{BusyPhase::PageRead, false, 1, 128}));
+                                           RetryCase{BusyPhase::PageRead, false, 1, 128}),
+                         PhaseName);
 
 } // namespace
