@@ -119,7 +119,7 @@ Canvas ProgramLogo(const ButtonStem& st, Face f) {
     return c;
 }
 
-// The maker's mark: a small falcon-head badge beside the name.
+// The maker's mark: a bird in flight on a gold badge, beside the name.
 Canvas MakerLogo(const ButtonStem& st, Face f) {
     Canvas c(st.width, st.height, kBody);
     int s = f == Face::Down ? 1 : 0;
@@ -127,13 +127,13 @@ Canvas MakerLogo(const ButtonStem& st, Face f) {
     Rgb gold = f == Face::Down ? Rgb(200, 140, 30) : Rgb(240, 176, 48);
     c.Ellipse({3 + s, 3 + s, 21 + s, 21 + s}, kRim);
     c.Ellipse({4 + s, 4 + s, 20 + s, 20 + s}, gold);
-    c.Polygon({{8.0 + s, 15.0 + s}, {12.0 + s, 7.0 + s}, {17.0 + s, 9.0 + s}, {13.0 + s, 11.0 + s}, {11.0 + s, 17.0 + s}},
-              Rgb(70, 40, 20));
-    c.Set(14 + s, 9 + s, Rgb(255, 255, 255));
+    std::vector<std::pair<double, double>> bird = {{4, 11}, {7.5, 7}, {10.5, 8.5}, {12, 11}, {13.5, 8.5},
+                                                   {16.5, 7}, {20, 11}, {16.5, 9.5}, {14, 11}, {12, 15.5},
+                                                   {10, 11}, {7.5, 9.5}};
+    for (auto& p : bird) { p.first += s; p.second += s; }
+    c.Polygon(bird, Rgb(70, 40, 20));
     TextStyle name{f == Face::Down ? kAccent : Rgb(236, 233, 242), 1, true, 1};
-    DrawText(c, 24 + s, 6 + s, "KESTRY", name);
-    TextStyle small{Rgb(150, 144, 156), 1, false, 1};
-    DrawText(c, 24 + s, 15 + s, "AUDIO", small);
+    DrawText(c, 24 + s, (st.height - kFontHeight) / 2 + s, "KESTRY", name);
     return c;
 }
 
