@@ -368,7 +368,9 @@ TEST(PlayerImage, ImageFilesPersistEveryEraseAndProgram)
     }
     // A card image of another size is refused, not reinterpreted.
     o.cardCode = 0xE3;
-    CVirtualPlayer other(o);
-    EXPECT_NE(other.ImageError(), "");
+    {
+        CVirtualPlayer other(o);  // closes its files before they are removed
+        EXPECT_NE(other.ImageError(), "");
+    }
     fs::remove_all(root);
 }
