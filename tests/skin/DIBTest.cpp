@@ -262,3 +262,20 @@ TEST(DIB, FileLoadReadsFromTheCurrentPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+// The picture the connect window reads beside the executable.
+TEST(DIB, ShippedConnectPictureLoadsWithAFullPalette) {
+    std::FILE* f = std::fopen(QUAVEL_ART_DIR "/connect.bmp", "rb");
+    ASSERT_NE(f, nullptr);
+    CDIB dib;
+    EXPECT_TRUE(dib.Load(f));
+    std::fclose(f);
+    EXPECT_EQ(dib.Width(), 187);
+    EXPECT_EQ(dib.Height(), 221);
+    EXPECT_EQ(dib.BitCount(), 8);
+    EXPECT_EQ(dib.NumColours(), 256);
+}
+
+}  // namespace

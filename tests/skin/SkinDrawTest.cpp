@@ -5,6 +5,7 @@
 #include "skin/Balken.h"
 #include "skin/Draw3dFrame.h"
 #include "skin/Led.h"
+#include "skin/SkinColours.h"
 #include "skin/SkinPaint.h"
 #include "tests/skin/SkinTestSupport.h"
 
@@ -291,6 +292,21 @@ TEST(PaintSkin, SkinCoversTheBlockExceptItsBlackPixels) {
             ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
         }
     RecordProperty("black_skin_pixels", black);
+}
+
+TEST(BodyBrush, AnswersTheColourQueryWithTheBodyColour) {
+    CCanvas canvas(4, 4, kMarker);
+    CBodyBrush body(kBodyColour);
+    ::SetTextColor(canvas.Dc(), RGB(9, 9, 9));
+    EXPECT_EQ(body.AnswerKeepingText(canvas.Dc()), body.Get());
+    EXPECT_EQ(::GetTextColor(canvas.Dc()), RGB(9, 9, 9));
+    EXPECT_EQ(::GetBkColor(canvas.Dc()), RGB(65, 61, 66));
+    EXPECT_EQ(body.Answer(canvas.Dc(), kBodyTextGreen), body.Get());
+    EXPECT_EQ(::GetTextColor(canvas.Dc()), RGB(0, 255, 128));
+    LOGBRUSH logBrush{};
+    ASSERT_NE(::GetObjectA(body.Get(), sizeof logBrush, &logBrush), 0);
+    EXPECT_EQ(logBrush.lbStyle, UINT(BS_SOLID));
+    EXPECT_EQ(logBrush.lbColor, RGB(65, 61, 66));
 }
 
 }  // namespace
