@@ -4,8 +4,6 @@
 #include "tools/artgen/Art.h"
 #include "tools/artgen/Theme.h"
 
-#include <cstring>
-
 using namespace theme;
 
 namespace {
@@ -111,8 +109,7 @@ Canvas ProgramLogo(const ButtonStem& st, Face f) {
     shadow.colour = kShadow;
     DrawText(c, x + 1, y + 1, "QUAVEL", shadow);
     DrawText(c, x, y, "QUAVEL", big);
-    // a thin light underline on the middle row of each letter pair gives the
-    // large pixel letters a little sheen
+    // every other pixel row of the large letters a little lighter: a sheen
     for (int yy = y; yy < y + TextHeight(big); yy += 2)
         for (int xx = x; xx < x + w; ++xx)
             if (c.Get(xx, yy) == big.colour) c.Set(xx, yy, Mix(big.colour, Rgb(255, 255, 255), 0.35));

@@ -124,14 +124,6 @@ void Canvas::Polygon(const std::vector<std::pair<double, double>>& pts, Rgb c) {
         }
 }
 
-void Canvas::Blit(const Canvas& src, int x, int y, const Rgb* skip) {
-    for (int j = 0; j < src.Height(); ++j)
-        for (int i = 0; i < src.Width(); ++i) {
-            Rgb c = src.Get(i, j);
-            if (!skip || c != *skip) Set(x + i, y + j, c);
-        }
-}
-
 void Canvas::Sprite(int x, int y, const std::vector<std::string>& rows,
                     const std::vector<std::pair<char, Rgb>>& legend) {
     for (size_t j = 0; j < rows.size(); ++j)

@@ -58,10 +58,8 @@ public:
     void Ellipse(const Rect& r, Rgb c);
     // Filled polygon (even-odd rule, pixel centres), no anti-aliasing.
     void Polygon(const std::vector<std::pair<double, double>>& pts, Rgb c);
-    // Copies src to (x, y); pixels equal to *skip are left out.
-    void Blit(const Canvas& src, int x, int y, const Rgb* skip = nullptr);
-    // Pixel art: one character per pixel, looked up in legend ("cRGB" not needed:
-    // legend maps a character to a colour; characters not in it are left alone).
+    // Pixel art: one character per pixel, its colour looked up in legend;
+    // characters that are not in the legend leave the pixel alone.
     void Sprite(int x, int y, const std::vector<std::string>& rows,
                 const std::vector<std::pair<char, Rgb>>& legend);
 

@@ -1,7 +1,6 @@
 #include "tools/artgen/ImageFile.h"
 
 #include <algorithm>
-#include <array>
 #include <map>
 
 namespace {
