@@ -128,7 +128,10 @@ constexpr int kRioErrNew = 0;                // "new failed"
 constexpr int kRioErrNotFound = 3;           // "device not found"
 constexpr int kRioErrTxRetries = 5;          // "too many retries for tx block"
 constexpr int kRioErrRxRetries = 6;          // "too many retries for rx block"
-constexpr int kRioErrDirectory = 7;          // checksum, no free block, broken chain
+// 7: "invalid directory checksum, initialization recommended",
+//    "no free 32K blocks, initialization recommended",
+//    "invalid block chain of file '%s', initialization recommended"
+constexpr int kRioErrDirectory = 7;
 constexpr int kRioErrNoFile = 8;             // "file '%s' not present on device"
 constexpr int kRioErrPosition = 9;           // "invalid file position"
 constexpr int kRioErrEntries = 10;           // "max number of directory entries (%d) already in use"
@@ -243,7 +246,7 @@ private:
 #endif
         ;
     void StatusStrobe();
-    void Pause();                           // the 1000 ms retry pause
+    void Pause();                           // the 1000 ms retry pause: polls the clock only
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
     bool CheckChain(int slot, bool forUpload);
