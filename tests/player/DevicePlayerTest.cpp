@@ -247,6 +247,35 @@ TEST(DeviceWithPlayer, DirectoryWithWrongChecksumIsReportedAndKeptAsRead)
     EXPECT_EQ(std::memcmp(dev.Directory(), stored.data(), stored.size()), 0);
 }
 
+TEST(DeviceWithPlayer, CyclicChainStoredOnThePlayerEndsWithAnError)
+{
+    CDeviceRig rig(QuickPlayer());
+    CTempFolder folder;
+    ASSERT_TRUE(rig.Device().Detect());
+    ASSERT_TRUE(rig.Device().ReadDirectory());
+    Download(rig, folder, "loop.mp3", MakeBytes(3 * 32768, 8));
+    // A directory with valid checksums whose chain runs 1 -> 2 -> 3 -> 1 -> ...
+    DirectoryEntry e = DirectoryEntry::Read(rig.Device().EntrySlot(0));
+    ASSERT_EQ(e.firstBlock, 1);
+    e.blocks = 9;
+    e.size = 9 * 32768;
+    e.Write(rig.Device().EntrySlot(0));
+    rig.Device().SetBlockLink(3, 1);
+    ASSERT_TRUE(rig.Device().WriteDirectory());
+
+    rig.NewDevice();
+    CRioDevice& dev = rig.Device();
+    ASSERT_TRUE(dev.Detect());
+    ASSERT_TRUE(dev.ReadDirectory());
+    const uint64_t start = rig.Player().Accesses();
+    const std::string target = folder.Path("loop.mp3");
+    EXPECT_FALSE(dev.UploadFile(target.c_str(), nullptr));
+    EXPECT_EQ(dev.GetErrorCode(), 7);
+    EXPECT_FALSE(dev.DeleteFile("loop.mp3"));
+    EXPECT_EQ(dev.GetErrorCode(), 7);
+    EXPECT_LT(rig.Player().Accesses() - start, 4u * 300000) << "no more than the entry's blocks are read";
+}
+
 TEST(DeviceWithPlayer, ReadyNeverComingRetriesThreeTimesWithPauses)
 {
     struct SCase {

@@ -2,6 +2,7 @@
 // NAND semantics, busy times, images and faults, driven by hand-made traffic.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -290,6 +291,20 @@ TEST(PlayerClock, ModelledMillisecondsFollowAccessesAndWrap)
     EXPECT_EQ(player.Micros(), 1502u);
     EXPECT_EQ(player.Reads(), 1500u);
     EXPECT_EQ(player.ClockCalls(), 2u);
+}
+
+TEST(PlayerClock, RealTimePacingKeepsModelledTimeFromRunningAhead)
+{
+    SPlayerOptions o = Quick();
+    o.realTime = true;
+    CVirtualPlayer player(o);
+    CPortHost host(player);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 30000; ++i)  // 30 ms of modelled time
+        host.Status();
+    const auto real = std::chrono::steady_clock::now() - start;
+    // Pacing sleeps only while more than 2 ms ahead.
+    EXPECT_GE(real, std::chrono::milliseconds(27));
 }
 
 TEST(PlayerImage, NewImageHoldsAnEmptyFormattedDirectory)
