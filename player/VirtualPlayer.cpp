@@ -41,7 +41,11 @@ CVirtualPlayer::CVirtualPlayer(const SPlayerOptions& options)
     internal.totalBlocks = static_cast<uint16_t>(4 * chipPages / CFlashImage::kPagesPerBlock);
     internal.largeChips = options.largeChips;
     internal.time = time;
-    const uint32_t cardPages = CardPages(options.cardCode);
+    // A card whose code is not in the table still answers its identification
+    // (the PC must refuse it); it gets the smallest size.
+    uint32_t cardPages = CardPages(options.cardCode);
+    if (options.cardCode != 0 && cardPages == 0)
+        cardPages = 4096;
     CFlashImage::SFormat card;
     card.totalBlocks = static_cast<uint16_t>(cardPages / CFlashImage::kPagesPerBlock);
     card.external = true;

@@ -22,7 +22,8 @@
 struct SPlayerOptions {
     uint16_t base = 888;          // 888 (0x378) or 632 (0x278)
     bool largeChips = false;      // 4 x 16 MB (code 0x73) instead of 4 x 8 MB (code 0xE6)
-    uint8_t cardCode = 0;         // device code of the card; 0: no card
+    uint8_t cardCode = 0;         // device code of the card; 0: no card (a code outside the
+                                  // identification table gives a 2 MB card that answers with it)
     uint8_t maker = 0xEC;
     std::string imageDir;         // "": images in RAM only; else internal.img and card.img there
     bool readyAtOnce = false;     // no busy times (register traffic counts)

@@ -178,6 +178,37 @@ TEST(DeviceWithPlayer, RoundTripWithDatasheetBusyTimesAndDefaultDelays)
     EXPECT_EQ(rig.Player().Chip(4).Erases(), 3u * 2) << "three blocks of two erase units each";
 }
 
+TEST(DeviceWithPlayer, DetectAcceptsOnlyKnownMakersAndCodes)
+{
+    for (uint8_t maker : {0x00, 0xA0, 0xAA, 0xDD, 0xFF}) {
+        SPlayerOptions o = QuickPlayer();
+        o.maker = maker;
+        CDeviceRig rig(o);
+        EXPECT_FALSE(rig.Device().Detect()) << int(maker);
+        EXPECT_EQ(rig.Device().GetErrorCode(), 3);
+        EXPECT_STREQ(rig.Device().GetErrorText(), "device not found");
+    }
+    SPlayerOptions o = QuickPlayer();
+    o.cardCode = 0x12;  // not in the identification table
+    CDeviceRig unknown(o);
+    unknown.Device().SetMemory(1);
+    EXPECT_FALSE(unknown.Device().Detect());
+    EXPECT_EQ(unknown.Device().GetErrorCode(), 3);
+
+    // A 16 MB card: 512 blocks, and the internal memory's large-chip flag stays clear.
+    o.cardCode = 0x73;
+    CDeviceRig card(o);
+    card.Device().SetMemory(1);
+    ASSERT_TRUE(card.Device().Detect());
+    EXPECT_EQ(card.Device().GetExternalBlocks(), 512);
+    EXPECT_EQ(card.Device().GetLargeChip(), 0);
+    // With no card in the slot.
+    card.Player().Faults().SetCardMissing(true);
+    EXPECT_FALSE(card.Device().Detect());
+    EXPECT_EQ(card.Device().GetErrorCode(), 3);
+    EXPECT_EQ(card.Player().ProtocolErrors(), 0u) << card.Player().Log().Dump();
+}
+
 TEST(DeviceWithPlayer, RegisterTrafficIsExactlyWhatTheProtocolPrescribes)
 {
     struct SCase {
