@@ -101,6 +101,18 @@ int CVirtualPlayer::MilliClock()
     return m_ctx.clock.Millis();
 }
 
+void CVirtualPlayer::WriteAfterEvent(uint16_t address, uint8_t value)
+{
+    OnEvent();
+    WriteRegister(address, value);
+}
+
+uint8_t CVirtualPlayer::ReadAfterEvent(uint16_t address)
+{
+    OnEvent();
+    return ReadRegister(address);
+}
+
 void CVirtualPlayer::OnEvent()
 {
     if (m_ctx.accesses > m_ctx.faults.CutAfter()) {

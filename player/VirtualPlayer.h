@@ -46,35 +46,22 @@ public:
     // Empty when the image files were opened or created.
     std::string ImageError() const;
 
+    // The hot path: one virtual call per access, no call inside unless an event
+    // (power cut, pacing) is due.
     void PortWrite(uint16_t address, uint8_t value) override
     {
         ++m_writes;
-        Tick();
-        if (!m_ctx.powered)
-            return;
-        const uint16_t offset = static_cast<uint16_t>(address - m_options.base);
-        if (offset == 0)
-            m_data = value;
-        else if (offset == 2)
-            m_controller.Control(value, m_data);
+        if (Tick())
+            return WriteAfterEvent(address, value);
+        WriteRegister(address, value);
     }
 
     uint8_t PortRead(uint16_t address) override
     {
         ++m_reads;
-        Tick();
-        if (!m_ctx.powered)
-            return kNothing;
-        const uint16_t offset = static_cast<uint16_t>(address - m_options.base);
-        if (offset == 1) {
-            const bool ready = m_ctx.clock.Micros() >= m_controller.Selected().ReadyAt();
-            return static_cast<uint8_t>(m_controller.StatusBits() | (ready ? 0x08 : 0x00));
-        }
-        if (offset == 0)
-            return m_data;
-        if (offset == 2)
-            return m_controller.ControlValue();
-        return kNothing;
+        if (Tick())
+            return ReadAfterEvent(address);
+        return ReadRegister(address);
     }
 
     int MilliClock() override;
@@ -122,12 +109,39 @@ public:
     static uint32_t CardPages(uint8_t deviceCode);
 
 private:
-    void Tick()
+    // One modelled microsecond; true when an event is due at this access.
+    bool Tick()
     {
         m_ctx.clock.Tick();
-        if (++m_ctx.accesses > m_ctx.faults.CutAfter() || m_ctx.clock.RealTime())
-            OnEvent();
+        return ++m_ctx.accesses > m_ctx.faults.CutAfter() || m_ctx.clock.RealTime();
     }
+    void WriteRegister(uint16_t address, uint8_t value)
+    {
+        if (!m_ctx.powered)
+            return;
+        const uint16_t offset = static_cast<uint16_t>(address - m_options.base);
+        if (offset == 0)
+            m_data = value;
+        else if (offset == 2)
+            m_controller.Control(value, m_data);
+    }
+    uint8_t ReadRegister(uint16_t address) const
+    {
+        if (!m_ctx.powered)
+            return kNothing;
+        const uint16_t offset = static_cast<uint16_t>(address - m_options.base);
+        if (offset == 1) {
+            const bool ready = m_ctx.clock.Micros() >= m_controller.Selected().ReadyAt();
+            return static_cast<uint8_t>(m_controller.StatusBits() | (ready ? 0x08 : 0x00));
+        }
+        if (offset == 0)
+            return m_data;
+        if (offset == 2)
+            return m_controller.ControlValue();
+        return kNothing;
+    }
+    void WriteAfterEvent(uint16_t address, uint8_t value);
+    uint8_t ReadAfterEvent(uint16_t address);
     void OnEvent();
 
     SPlayerOptions m_options;
