@@ -5,7 +5,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -347,7 +346,7 @@ TEST(PlayerImage, NewImageHoldsAnEmptyFormattedDirectory)
 TEST(PlayerImage, ImageFilesPersistEveryEraseAndProgram)
 {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("quavel-player-" + std::to_string(std::rand()));
+    const fs::path root = fs::temp_directory_path() / ("quavel-player-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(root);
     ASSERT_TRUE(fs::create_directories(root));
     const std::string dir = root.string();
