@@ -46,8 +46,8 @@ public:
     // Empty when the image files were opened or created.
     std::string ImageError() const;
 
-    // The hot path: one virtual call per access, no call inside unless an event
-    // (power cut, pacing) is due.
+    // The hot path: the access counters, then the register. Events (a planned
+    // power cut, pacing) are handled out of line so that this stays lean.
     void PortWrite(uint16_t address, uint8_t value) override
     {
         ++m_writes;
