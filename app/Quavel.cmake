@@ -3,3 +3,10 @@
 add_executable(Quavel WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:quavel_res>)
 target_link_libraries(Quavel PRIVATE quavel_app quavel_mainwindow quavel_app)
 set_target_properties(Quavel PROPERTIES OUTPUT_NAME Quavel)
+
+# The connect window loads its picture from the program's folder.
+set(QUAVEL_CONNECT_PICTURE ${CMAKE_SOURCE_DIR}/res/art/connect.bmp)
+if(EXISTS ${QUAVEL_CONNECT_PICTURE})
+    add_custom_command(TARGET Quavel POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUAVEL_CONNECT_PICTURE} $<TARGET_FILE_DIR:Quavel>/connect.bmp)
+endif()
