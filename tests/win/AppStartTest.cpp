@@ -36,22 +36,6 @@ std::string TempDir()
     return dir;
 }
 
-void DeleteKeyTree(HKEY parent, const std::string& path)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-        char name[256];
-        for (;;) {
-            DWORD length = sizeof name;
-            if (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            DeleteKeyTree(key, name);
-        }
-        ::RegCloseKey(key);
-    }
-    ::RegDeleteKeyA(parent, path.c_str());
-}
-
 class QuavelRun : public ::testing::Test {
 protected:
     void SetUp() override
@@ -62,7 +46,7 @@ protected:
         images = TempDir() + "\\" + appName + "_player";
         ASSERT_TRUE(::CopyFileA((TestExecutableDir() + "\\" QUAVEL_EXE_FROM_TEST).c_str(), exe.c_str(), FALSE))
             << "Quavel.exe not found beside the tests";
-        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Kestry\\" + appName);
+        wintest::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Kestry\\" + appName);
     }
 
     void TearDown() override
@@ -78,7 +62,7 @@ protected:
         ::DeleteFileA((images + "\\internal.img").c_str());
         ::DeleteFileA((images + "\\card.img").c_str());
         ::RemoveDirectoryA(images.c_str());
-        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Kestry\\" + appName);
+        wintest::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Kestry\\" + appName);
     }
 
     void Start(const std::string& options)

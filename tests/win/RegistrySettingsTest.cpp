@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/Help.h"
 #include "app/RegistrySettings.h"
+#include "WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +16,6 @@ namespace {
 // A test application name of its own, so that nothing of the program's own key is touched.
 const std::string kApp = "QuavelRegistryTest" + std::to_string(::GetCurrentProcessId());
 const std::string kKey = "Software\\Kestry\\" + kApp;
-
-void DeleteKeyTree(HKEY parent, const std::string& path)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-        char name[256];
-        for (;;) {
-            DWORD length = sizeof name;
-            if (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            DeleteKeyTree(key, name);
-        }
-        ::RegCloseKey(key);
-    }
-    ::RegDeleteKeyA(parent, path.c_str());
-}
 
 bool KeyExists(const std::string& path)
 {
@@ -68,8 +53,8 @@ void SetRawValue(const std::string& section, const char* name, DWORD type, const
 
 class RegistrySettings : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
-    void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+    void SetUp() override { wintest::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { wintest::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
     CRegistrySettings store{"Kestry", kApp};
 };
 

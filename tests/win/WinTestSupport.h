@@ -98,4 +98,21 @@ inline std::string MessageBoxText(HWND box)
     return ControlText(::GetDlgItem(box, 0xFFFF));
 }
 
+// Removes a registry key with everything below it (test keys only).
+inline void DeleteKeyTree(HKEY parent, const std::string& path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+        char name[256];
+        for (;;) {
+            DWORD length = sizeof name;
+            if (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            DeleteKeyTree(key, name);
+        }
+        ::RegCloseKey(key);
+    }
+    ::RegDeleteKeyA(parent, path.c_str());
+}
+
 }  // namespace wintest
