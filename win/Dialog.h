@@ -7,6 +7,7 @@
 #include "win/Window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 // Messages that a dialog reflects to the child control they concern, so that a
 // subclassed control can draw or colour itself. A control returns nonzero from a
