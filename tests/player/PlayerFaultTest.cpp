@@ -8,14 +8,6 @@
 
 namespace {
 
-SPlayerOptions Quick()
-{
-    SPlayerOptions o;
-    o.readyAtOnce = true;
-    o.formatTime = 1000000000;
-    return o;
-}
-
 bool AllEqual(const std::vector<uint8_t>& page, uint8_t v, size_t n = 512)
 {
     for (size_t i = 0; i < n; ++i)
@@ -28,7 +20,7 @@ bool AllEqual(const std::vector<uint8_t>& page, uint8_t v, size_t n = 512)
 
 TEST(PlayerFaults, NeverReadyStrikesForTheChosenNumberOfOperations)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     player.Faults().AddNeverReady(EFaultPhase::Erase, 2);
@@ -58,7 +50,7 @@ TEST(PlayerFaults, NeverReadyStrikesForTheChosenNumberOfOperations)
 
 TEST(PlayerFaults, NeverReadyWhileLoadingAPage)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     // Read address of one chosen page (internal page 16384 is chip 1's page 0).
@@ -82,7 +74,7 @@ TEST(PlayerFaults, NeverReadyWhileLoadingAPage)
 
 TEST(PlayerFaults, BadAndWeakPagesDoNotHoldAPattern)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     const std::vector<uint8_t> aa(528, 0xAA), x55(528, 0x55);
@@ -115,7 +107,7 @@ TEST(PlayerFaults, BadAndWeakPagesDoNotHoldAPattern)
 
 TEST(PlayerFaults, ReadFlipsChangeWhatIsReadNotWhatIsStored)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     const std::vector<uint8_t> zero(528, 0);
@@ -138,7 +130,7 @@ TEST(PlayerFaults, ReadFlipsChangeWhatIsReadNotWhatIsStored)
 
 TEST(PlayerFaults, MissingCardReadsAsNothing)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.cardCode = 0x75;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -155,7 +147,7 @@ TEST(PlayerFaults, MissingCardReadsAsNothing)
 
 TEST(PlayerFaults, PowerCutBetweenOperationsLeavesNothingAttached)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     const uint64_t cutAfter = player.Accesses() + 10;
@@ -182,7 +174,7 @@ TEST(PlayerFaults, PowerCutBetweenOperationsLeavesNothingAttached)
 
 TEST(PlayerFaults, TornProgramAndTornEraseStoreOnlyPart)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     const std::vector<uint8_t> zero(528, 0);

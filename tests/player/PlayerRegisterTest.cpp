@@ -15,14 +15,6 @@
 
 namespace {
 
-SPlayerOptions Quick()
-{
-    SPlayerOptions o;
-    o.readyAtOnce = true;
-    o.formatTime = 1000000000;
-    return o;
-}
-
 std::vector<uint8_t> Filled(uint8_t v, size_t n = 528)
 {
     return std::vector<uint8_t>(n, v);
@@ -40,7 +32,7 @@ uint16_t WordSum(const uint8_t* p, size_t bytes)
 
 TEST(PlayerController, IdentifiesEachChipAfterWakeUp)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.cardCode = 0x75;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -56,7 +48,7 @@ TEST(PlayerController, IdentifiesEachChipAfterWakeUp)
     EXPECT_EQ(device, 0x75);
     EXPECT_EQ(player.ProtocolErrors(), 0u) << player.Log().Dump();
 
-    SPlayerOptions large = Quick();
+    SPlayerOptions large = QuickPlayer();
     large.largeChips = true;
     CVirtualPlayer big(large);
     CPortHost bigHost(big);
@@ -72,7 +64,7 @@ TEST(PlayerController, IdentifiesEachChipAfterWakeUp)
 
 TEST(PlayerController, AnswersOnlyAtItsOwnPort)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.base = 632;
     CVirtualPlayer player(o);
     CPortHost wrong(player, 888);
@@ -92,7 +84,7 @@ TEST(PlayerController, AnswersOnlyAtItsOwnPort)
 
 TEST(PlayerController, CommandsWhileAsleepAreFlagged)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     uint8_t maker = 0, device = 0;
     host.Identify(0, &maker, &device);
@@ -165,7 +157,7 @@ TEST(PlayerController, BrokenStrobeOrderAndFlashSequencesAreFlagged)
         {"unknown flash command", [](CPortHost& h) { h.Select(0); h.Flash(0x55); }, "unknown flash command"},
     };
     for (const SCase& c : cases) {
-        CVirtualPlayer player(Quick());
+        CVirtualPlayer player(QuickPlayer());
         CPortHost host(player);
         host.Wake();
         ASSERT_EQ(player.ProtocolErrors(), 0u);
@@ -177,7 +169,7 @@ TEST(PlayerController, BrokenStrobeOrderAndFlashSequencesAreFlagged)
 
 TEST(PlayerNand, ProgrammingOnlyClearsBitsAndEraseSetsThem)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     host.Erase(2, 32);
@@ -203,7 +195,7 @@ TEST(PlayerNand, ProgrammingOnlyClearsBitsAndEraseSetsThem)
 
 TEST(PlayerNand, EraseUnitsAre16PagesInsideAnd32OnTheCard)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.cardCode = 0xE3;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -229,7 +221,7 @@ TEST(PlayerNand, EraseUnitsAre16PagesInsideAnd32OnTheCard)
 
 TEST(PlayerNand, ReadModeCarriesEveryByteValue)
 {
-    CVirtualPlayer player(Quick());
+    CVirtualPlayer player(QuickPlayer());
     CPortHost host(player);
     host.Wake();
     std::vector<uint8_t> page(528);
@@ -243,7 +235,7 @@ TEST(PlayerNand, ReadModeCarriesEveryByteValue)
 
 TEST(PlayerNand, BusyTimesHoldTheReadyLine)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.readyAtOnce = false;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -277,7 +269,7 @@ TEST(PlayerNand, BusyTimesHoldTheReadyLine)
 
 TEST(PlayerClock, ModelledMillisecondsFollowAccessesAndWrap)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.clockStartMs = INT_MAX;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -294,7 +286,7 @@ TEST(PlayerClock, ModelledMillisecondsFollowAccessesAndWrap)
 
 TEST(PlayerClock, RealTimePacingKeepsModelledTimeFromRunningAhead)
 {
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.realTime = true;
     CVirtualPlayer player(o);
     CPortHost host(player);
@@ -316,7 +308,7 @@ TEST(PlayerImage, NewImageHoldsAnEmptyFormattedDirectory)
     };
     for (const SCase& c : {SCase{false, 0, EMemory::Internal, 1024}, SCase{true, 0, EMemory::Internal, 2048},
                            SCase{false, 0x64, EMemory::Card, 64}}) {
-        SPlayerOptions o = Quick();
+        SPlayerOptions o = QuickPlayer();
         o.largeChips = c.large;
         o.cardCode = c.card;
         CVirtualPlayer player(o);
@@ -350,7 +342,7 @@ TEST(PlayerImage, ImageFilesPersistEveryEraseAndProgram)
     fs::remove_all(root);
     ASSERT_TRUE(fs::create_directories(root));
     const std::string dir = root.string();
-    SPlayerOptions o = Quick();
+    SPlayerOptions o = QuickPlayer();
     o.imageDir = dir;
     o.cardCode = 0x64;
     const std::vector<uint8_t> pattern = Filled(0x5A);

@@ -7,6 +7,16 @@
 
 #include "player/VirtualPlayer.h"
 
+// A player that is ready at once, with a fixed format time: register-level tests
+// look at traffic and contents, not at busy times.
+inline SPlayerOptions QuickPlayer()
+{
+    SPlayerOptions o;
+    o.readyAtOnce = true;
+    o.formatTime = 1000000000;
+    return o;
+}
+
 class CPortHost {
 public:
     explicit CPortHost(CPortIO& port, uint16_t base = 888) : m_port(port), m_base(base) {}
