@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "device/RioDevice.h"
 #include "tests/device/FakePort.h"
 
@@ -93,6 +95,22 @@ inline void PutChain(CRioDevice& dev, const std::vector<int>& blocks)
 }
 
 // A temporary file removed at the end of the test.
+// A device on the fake port with every delay at 0 and the traffic log off: for
+// tests of what operations do to the directory and the stored pages.
+struct CQuietDeviceTest : ::testing::Test {
+    CFakePort port{888};
+    CRioDevice dev{port};
+    void SetUp() override
+    {
+        dev.SetPort(888);
+        dev.SetIODelayInit(0);
+        dev.SetIODelayTx(0);
+        dev.SetIODelayRx(0);
+        port.logging = false;
+    }
+    std::vector<uint8_t> Image() const { return std::vector<uint8_t>(dev.Directory(), dev.Directory() + kRioBlockSize); }
+};
+
 struct CTempFile {
     std::string path;
     explicit CTempFile(const std::string& name)

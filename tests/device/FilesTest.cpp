@@ -22,20 +22,13 @@ int Record(int done, int total)
     return 1;
 }
 
-struct FilesTest : ::testing::Test {
-    CFakePort port{888};
-    CRioDevice dev{port};
+struct FilesTest : CQuietDeviceTest {
     void SetUp() override
     {
-        dev.SetPort(888);
-        dev.SetIODelayInit(0);
-        dev.SetIODelayTx(0);
-        dev.SetIODelayRx(0);
-        port.logging = false;
+        CQuietDeviceTest::SetUp();
         ASSERT_TRUE(dev.Format(0, nullptr));
         g_calls.clear();
     }
-    std::vector<uint8_t> Image() const { return std::vector<uint8_t>(dev.Directory(), dev.Directory() + 32768); }
     DirectoryEntry Entry(int slot) const { return DirectoryEntry::Read(dev.EntrySlot(slot)); }
     std::vector<uint8_t> Spare(int block, int page = 0) const
     {

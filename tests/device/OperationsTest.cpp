@@ -8,18 +8,7 @@
 
 namespace {
 
-struct OperationsTest : ::testing::Test {
-    CFakePort port{888};
-    CRioDevice dev{port};
-    void SetUp() override
-    {
-        dev.SetPort(888);
-        dev.SetIODelayInit(0);
-        dev.SetIODelayTx(0);
-        dev.SetIODelayRx(0);
-        port.logging = false;
-    }
-    std::vector<uint8_t> Image() const { return std::vector<uint8_t>(dev.Directory(), dev.Directory() + 32768); }
+struct OperationsTest : CQuietDeviceTest {
     // Data bytes of block 0 as the fake stores them (internal memory, chip 0).
     std::vector<uint8_t> StoredBlock0() const
     {

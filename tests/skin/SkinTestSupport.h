@@ -10,16 +10,22 @@
 #include <thread>
 #include <vector>
 
+// The header of a top-down 32-bit DIB: row 0 is the top row.
+inline BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+}
+
 // A top-down 32-bit DIB section selected into a memory DC.
 class CCanvas {
 public:
     CCanvas(int width, int height, COLORREF fill) : m_width(width), m_height(height) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bi = TopDown32(width, height);
         void* bits = nullptr;
         m_dc = ::CreateCompatibleDC(nullptr);
         m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -71,12 +77,7 @@ inline std::vector<COLORREF> BitmapPixels(HBITMAP bitmap, int& width, int& heigh
     ::GetObjectA(bitmap, sizeof info, &info);
     width = info.bmWidth;
     height = info.bmHeight;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDown32(width, height);
     std::vector<uint32_t> raw(size_t(width) * height);
     HDC screen = ::CreateCompatibleDC(nullptr);
     ::GetDIBits(screen, bitmap, 0, UINT(height), raw.data(), &bi, DIB_RGB_COLORS);
@@ -89,12 +90,7 @@ inline std::vector<COLORREF> BitmapPixels(HBITMAP bitmap, int& width, int& heigh
 
 // A 32-bit bitmap (not selected anywhere) with the given pixels, top row first.
 inline HBITMAP MakeBitmap(int width, int height, const std::vector<COLORREF>& pixels) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDown32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap == nullptr)
