@@ -60,6 +60,13 @@ int WriteSome(int fd, const char* data, size_t n) { return ::_write(fd, data, st
 int FlushToDisk(int fd) { return ::_commit(fd); }
 int CloseFile(int fd) { return ::_close(fd); }
 int RemoveFile(const char* path) { return ::_unlink(path); }
+// A read-only file is not ours to replace, also where the process could
+// (Wine run by root lets the replace through).
+bool IsReadOnly(const char* path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
 bool ReplaceFile(const char* from, const char* to)
 {
     return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -70,6 +77,7 @@ int WriteSome(int fd, const char* data, size_t n) { return static_cast<int>(::wr
 int FlushToDisk(int fd) { return ::fsync(fd); }
 int CloseFile(int fd) { return ::close(fd); }
 int RemoveFile(const char* path) { return ::unlink(path); }
+bool IsReadOnly(const char* /*path*/) { return false; }   // the permission check of the open decides
 bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 #endif
 
@@ -185,7 +193,7 @@ EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& byt
     // the end: say so as the open failure it is, before writing anything.
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
-        std::FILE* probe = std::fopen(path.c_str(), "r+b");
+        std::FILE* probe = IsReadOnly(path.c_str()) ? nullptr : std::fopen(path.c_str(), "r+b");
         if (probe == nullptr)
             return EPlaylistWrite::OpenFailed;
         std::fclose(probe);
