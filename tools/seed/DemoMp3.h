@@ -22,7 +22,7 @@ inline int BitrateIndex(int kbps)
     return 0;
 }
 
-// About `bytes` bytes of frames at the bitrate (kbit/s); `seed` varies the
+// `bytes` bytes of frames (the last one cut short) at the bitrate (kbit/s); `seed` varies the
 // bodies so that files differ. The first four bytes are a frame header.
 inline std::vector<uint8_t> MakeMp3(int kbps, size_t bytes, uint32_t seed)
 {
@@ -44,6 +44,7 @@ inline std::vector<uint8_t> MakeMp3(int kbps, size_t bytes, uint32_t seed)
             data.push_back(static_cast<uint8_t>((noise >> 16) & 0x0F));
         }
     }
+    data.resize(bytes);
     return data;
 }
 
