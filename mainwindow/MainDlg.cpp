@@ -382,16 +382,6 @@ void CMainDlg::OnAbout()
     AppMessageBox(m_hWnd, kAboutText, MB_OK | MB_ICONINFORMATION);
 }
 
-void CMainDlg::OnPlaylist()
-{
-    // The playlist window and its download are added with the playlist window.
-}
-
-void CMainDlg::OnUpload()
-{
-    // The upload into a folder of the PC is added with the folder dialog.
-}
-
 bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {

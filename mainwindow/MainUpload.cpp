@@ -1,0 +1,125 @@
+// The main window's other two transfers: sending the rows of a playlist to the
+// player (PLAYLST) and fetching the selected rows into a folder of the PC
+// (UPLOAD), after a check of the destination drive's free space.
+#include "mainwindow/MainDlg.h"
+
+#include "app/Settings.h"
+#include "device/RioSession.h"
+#include "folderdialog/FolderDlg.h"
+#include "playlist/PlaylistDlg.h"
+#include "playlist/UploadChecks.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using DiskFreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+// Free bytes on the drive of root ("D:\") that this user may fill: the space
+// left to the caller (quotas included) where the system tells it, else the
+// drive's free clusters. 0 when the system cannot tell.
+uint64_t FreeBytesOfDrive(const std::string& root)
+{
+    const auto freeSpaceEx = reinterpret_cast<DiskFreeSpaceEx>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
+    if (freeSpaceEx != nullptr) {
+        ULARGE_INTEGER available{};
+        ULARGE_INTEGER total{};
+        ULARGE_INTEGER free{};
+        if (!freeSpaceEx(root.c_str(), &available, &total, &free))
+            return 0;
+        return available.QuadPart;
+    }
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    if (!::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 0;
+    return static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
+}
+
+}  // namespace
+
+// ---- PLAYLST: the playlist window, then its rows sent to the player ------------------
+
+void CMainDlg::OnPlaylist()
+{
+    CPlaylistDlg playlist(m_free, m_connected);
+    playlist.SetFileDialogOwner(m_hWnd);
+    if (playlist.DoModal() != IDOK)
+        return;
+
+    // The lamps and the bar come on with the first file actually sent.
+    BeginTransfer(ETransfer::Download, playlist.GetEntryCount(), false);
+    std::string path;
+    for (int i = 0; playlist.GetPlaylistLine(i, path); ++i) {
+        if (!path.empty()) {
+            ShowTransferStatus(ETransfer::Download, path);
+            ShowTransferLamp(ETransfer::Download);
+            SetProgressTarget();
+            if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
+                ClearFileCounter();
+                break;
+            }
+        }
+        CountDownFile();
+    }
+    SetStatusText(std::string());
+    EndTransfer(ETransfer::Download, EAfterTransfer::RefreshDirectory);
+}
+
+// ---- UPLOAD: the selected rows into a folder of the PC --------------------------------
+
+void CMainDlg::OnUpload()
+{
+    CommitOrder();
+
+    CFolderDlg folderDialog;
+    if (folderDialog.DoModal() != IDOK)
+        return;
+    const std::string folder = UploadFolder(folderDialog.selectedPath);
+    const std::string drive = folder.substr(0, 3);
+    WriteStringSetting(AppSettings(), SettingLastDriveUpload, drive.c_str());
+
+    const int check = ReadIntSetting(AppSettings(), SettingCheckHDSpace);
+    WriteIntSetting(AppSettings(), SettingCheckHDSpace, check);   // so that the value shows in the store
+    int selected = 0;
+    uint64_t needed = 0;
+    for (int i = 0; i < m_list.GetRowCount(); ++i) {
+        int32_t size = 0;
+        if (m_list.IsSelected(i)) {
+            ++selected;
+            if (m_list.GetEntrySize(i, size) && size > 0)
+                needed += static_cast<uint64_t>(size);
+        }
+    }
+    if (check == 1) {
+        const uint64_t free = FreeBytesOfDrive(drive);
+        if (free < needed) {
+            AppMessageBox(m_hWnd, FreeSpaceMessage(free, needed).c_str(), MB_OK | MB_ICONSTOP);
+            return;
+        }
+    }
+
+    BeginTransfer(ETransfer::Upload, selected, false);
+    // The row count is read again after every file.
+    for (int i = 0; i < m_list.GetRowCount(); ++i) {
+        if (!m_list.IsSelected(i))
+            continue;
+        std::string name;
+        m_list.GetEntryName(i, name);
+        ShowTransferStatus(ETransfer::Upload, name);
+        ShowTransferLamp(ETransfer::Upload);
+        SetProgressTarget();
+        // A name from the player must not lead out of the folder or to a
+        // device: such a file is refused like a failed one, and the rest go on.
+        if (IsSafePcFileName(name))
+            m_session->UploadFile((folder + name).c_str(), OnProgress);
+        else
+            m_messages.ShowError(UnsafeNameErrorText(name).c_str());
+        CountDownFile();
+    }
+    EndTransfer(ETransfer::Upload, EAfterTransfer::ShowMemory);
+}
