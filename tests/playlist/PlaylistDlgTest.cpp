@@ -175,7 +175,7 @@ TEST_F(PlaylistWindow, ButtonsEstimateAndColoursThroughASession)
 TEST_F(PlaylistWindow, UnknownMemoryShowsAQuestionMarkInGreenAndTheSumDoesNotOverflow)
 {
     CPlaylistDlg unknown(3200, false);
-    liststest::RunDriven(unknown, [&](HWND w) {
+    const INT_PTR closed = liststest::RunDriven(unknown, [&](HWND w) {
         playlisttest::DropFiles(w, {folder.Write("a.mp3", std::string(5000, 'a'))});
         ASSERT_TRUE(WaitRows(w, 1));
         EXPECT_EQ(Text(w, IDC_PLAYLIST_FREE), "?");
@@ -197,9 +197,14 @@ TEST_F(PlaylistWindow, UnknownMemoryShowsAQuestionMarkInGreenAndTheSumDoesNotOve
         ::DeleteObject(rgn);
         EXPECT_EQ(box.right, 406);
         EXPECT_EQ(box.bottom, 247);
+        // CLOSE, Yes: a playlist without a file runs SAVEAS; cancelled, the
+        // window still closes with Cancel.
         Click(w, IDC_PLAYLIST_CLOSE);
-        AnswerBox(pid, kQuestion, IDNO);
+        EXPECT_EQ(AnswerBox(pid, kQuestion, IDYES), "Hey user, should I save the changed playlist?");
+        EXPECT_TRUE(AnswerFileDialog(pid, "Save playlist", nullptr));
     });
+    EXPECT_EQ(closed, IDCANCEL);
+    EXPECT_TRUE(unknown.IsChanged());
 
     // Three files of 2,000,000,000 bytes: 6,000,000 thousand bytes, beyond a
     // 32-bit byte count. The rows get their sizes from the files, so sparse
@@ -386,15 +391,19 @@ TEST_F(PlaylistWindow, AFailedSaveKeepsTheOldFileAndTheChangedMark)
         ::SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(Text(w, IDC_PLAYLIST_TITLE), list + " *");
         EXPECT_TRUE(IsEnabled(w, IDC_PLAYLIST_SAVE));
-        // DOWN asks again; No closes with OK and nothing written.
+        std::string bytes;
+        ASSERT_TRUE(ReadFileBytes(list, bytes));
+        EXPECT_EQ(bytes, old);
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.mp3", "list.pst"}));
+        // Once the file can be written: DOWN asks, Yes saves, and the window closes with OK.
         Click(w, IDC_PLAYLIST_DOWN);
-        EXPECT_EQ(AnswerBox(pid, kQuestion, IDNO), "Save changed playlist?");
+        EXPECT_EQ(AnswerBox(pid, kQuestion, IDYES), "Save changed playlist?");
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_TRUE(dlg.IsChanged());
+    EXPECT_FALSE(dlg.IsChanged());
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(list, bytes));
-    EXPECT_EQ(bytes, old);
+    EXPECT_EQ(bytes, FormatPlaylist({a, a}));
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.mp3", "list.pst"}));
 }
 
