@@ -35,8 +35,6 @@ public:
     // Called with the full path of a newly selected item; nothing here.
     virtual void OnDriveSelected(const std::string& /*path*/) {}
 
-    static bool IsPlaceholderText(const std::string& text) { return text.empty(); }
-
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
