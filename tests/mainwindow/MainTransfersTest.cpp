@@ -4,8 +4,6 @@
 // characters), and what the window refuses while a slow download runs.
 #include "tests/mainwindow/MainRig.h"
 
-#include <shlobj.h>
-
 #include "device/RioSession.h"
 
 namespace {
@@ -27,31 +25,6 @@ void ChooseInFileDialog(const std::string& typed)
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-// A shell drop of these paths, as the shell hands it to a window.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& p : paths)
-        bytes += p.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        memcpy(at, p.c_str(), p.size() + 1);
-        at += p.size() + 1;
-    }
-    *at = '\0';
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
-void DropOn(HWND main, const std::vector<std::string>& paths)
-{
-    ::PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
 class Downloads : public MainWindowTest {};
