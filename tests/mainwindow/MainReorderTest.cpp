@@ -9,15 +9,6 @@ namespace {
 
 using namespace maintest;
 
-// The window that holds the mouse capture on the main window's thread.
-HWND CaptureOf(HWND main)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
-    return info.hwndCapture;
-}
-
 POINT ListToMain(HWND main, POINT pt)
 {
     ::MapWindowPoints(::GetDlgItem(main, IDC_MAIN_LIST), main, &pt, 1);

@@ -300,6 +300,15 @@ inline void ClickRow(HWND main, int row, bool control)
     ::PostMessageA(list, WM_LBUTTONUP, control ? MK_CONTROL : 0, MAKELPARAM(pt.x, pt.y));
 }
 
+// The window that holds the mouse capture on the main window's thread.
+inline HWND CaptureOf(HWND main)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
+    return info.hwndCapture;
+}
+
 // Waits until the window's thread has handled everything posted so far.
 inline void Settle(HWND main)
 {
