@@ -5,6 +5,7 @@
 #include "tests/mainwindow/MainRig.h"
 
 #include "device/RioSession.h"
+#include "skin/SkinColours.h"
 #include "win/Gdi.h"
 
 namespace {
@@ -125,6 +126,24 @@ TEST_F(MainScreens, IdleWithFilesDuringADownloadAndOffline)
         }));
         EXPECT_FALSE(idle.Contains(kCounterCells, RGB(255, 0, 128)));
         Keep(idle, "main-idle");
+
+        // The initialize dialog: white text on the body colour.
+        Click(main, IDC_MAIN_INIT);
+        HWND init = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            init = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", nullptr, main);
+            return init != nullptr && ::GetDlgItem(init, IDC_INIT_CHECK) != nullptr;
+        }));
+        ::SetWindowPos(init, HWND_TOP, 16, 320, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        SShot question;
+        EXPECT_TRUE(WaitUntil([&] {
+            question = Capture(init);
+            const RECT all{0, 0, question.width, question.height};
+            return question.Contains(all, kBodyColour) && question.Contains(all, RGB(255, 255, 255));
+        }));
+        Keep(question, "init-dialog");
+        Press(init, IDCANCEL);
+        WaitUntil([&] { return !::IsWindow(init); });
 
         // During a download: the counter shows the file in the download colour.
         player->SetRealTime(true);
