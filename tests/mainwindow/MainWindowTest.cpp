@@ -296,6 +296,7 @@ TEST_F(MainWindowTest, ColumnWidthsAreStoredAtCloseAndUsedAtTheNextStart)
             WaitUntil([&] { return !::IsWindow(main); });
         });
     }
+    EXPECT_EQ(1, HelpQuits().load());   // the window tells the help engine it has gone
     EXPECT_EQ(150, settings.ReadInt("Positions", "RioDirFirstColumn", -1));
     EXPECT_EQ(57, settings.ReadInt("Positions", "RioDirSecondColumn", -1));
     EXPECT_EQ(0, settings.ReadInt("Positions", "RioDirThirdColumn", -1));
