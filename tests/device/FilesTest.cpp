@@ -172,36 +172,68 @@ TEST_F(FilesTest, DownloadRefusalsLeaveTheImageAlone)
     EXPECT_EQ(10, dev.GetErrorCode());
 }
 
-TEST_F(FilesTest, DownloadFailuresAfterTheImageChanged)
+TEST_F(FilesTest, DownloadFailuresLeaveTheImageAsItWas)
 {
     CTempFile two("quavel_dev_two.mp3");
     two.Write(Pattern(40000, 3));
 
-    std::memset(dev.Directory() + 0x2000, 0x00, 8192);    // counters say free, states do not
-    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
-    EXPECT_EQ(7, dev.GetErrorCode());
-    EXPECT_STREQ("no free 32K blocks, initialization recommended", dev.GetErrorText());
-    EXPECT_EQ(1, dev.GetHeader().count);
-
-    ASSERT_TRUE(dev.Format(0, nullptr));
+    // A header promising more free blocks than the table holds is refused
+    // before anything is sent.
     std::memset(dev.Directory() + 0x2000, 0x00, 8192);
     dev.SetBlockState(700, 0xFF);                           // room for the first block only
+    std::vector<uint8_t> before = Image();
+    port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(7, dev.GetErrorCode());
-    EXPECT_EQ(700, Entry(0).firstBlock);
+    EXPECT_STREQ("invalid free block count, initialization recommended", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    EXPECT_TRUE(port.log.empty());
+    port.logging = false;
 
+    // Stopped after its first block, failed on its second block or on a file
+    // read: the image is as before, the blocks already sent stay free.
     ASSERT_TRUE(dev.Format(0, nullptr));
+    before = Image();
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), [](int done, int) { return done == 0 ? 1 : 0; }));
     EXPECT_EQ(16, dev.GetErrorCode());
     EXPECT_STREQ("operation interrupted", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    EXPECT_NE(std::vector<uint8_t>(528, 0xFF), port.Page(0, 64));   // block 1 was programmed
 
-    ASSERT_TRUE(dev.Format(0, nullptr));
-    port.stuck = [](BusyPhase p, int) { return p == BusyPhase::Erase; };
+    port.stuck = [](BusyPhase p, int n) { return p == BusyPhase::Erase && n >= 4; };
     port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(5, dev.GetErrorCode());
     EXPECT_EQ(0, CountReleases(port.log));
-    EXPECT_EQ(1, dev.GetHeader().count);     // kept until the directory is read again
+    EXPECT_EQ(before, Image());
+    port.stuck = nullptr;
+
+    // A player that vanishes takes every block (its status reads 0x7F, ready
+    // set); it no longer answers its identification afterwards.
+    static CFakePort* s_port;
+    s_port = &port;
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), [](int done, int) {
+        if (done == 1)
+            s_port->attached = false;
+        return 1;
+    }));
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_STREQ("device not found", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    port.attached = true;
+
+    // Unread or unsound images are never changed or written.
+    dev.SetMemory(0);
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_STREQ("directory not read from device", dev.GetErrorText());
+    EXPECT_FALSE(dev.DeleteFile("x"));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_FALSE(dev.ReorderFiles(nullptr, 0));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_FALSE(dev.WriteDirectory());
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_EQ(before, Image());
 }
 
 TEST_F(FilesTest, ErrorTextsStayWithinTheirStorage)
