@@ -94,6 +94,37 @@ TEST_F(FilesTest, FirstDownloadIntoAnEmptyMemoryAndBack)
     EXPECT_EQ(1, CountReleases(port.log));
 }
 
+// A successful download moves its blocks exactly as before; after its last block
+// it identifies the chip once (a vanished player answers nothing), then releases.
+TEST_F(FilesTest, SuccessfulTransfersAreTheirBlocksThenOneIdentification)
+{
+    CTempFile f("quavel_dev_traffic.mp3");
+    const std::vector<uint8_t> data = Pattern(40000, 9);    // blocks 1 and 2
+    f.Write(data);
+    port.logging = true;
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+    ASSERT_TRUE(dev.WriteDirectory());
+    const std::vector<PortAccess> actual = port.log;
+
+    CFakePort other(888);
+    CRioDevice expected(other);
+    expected.SetPort(888);
+    expected.SetIODelayInit(0);
+    expected.SetIODelayTx(0);
+    expected.SetIODelayRx(0);
+    std::vector<uint8_t> block(data.begin(), data.begin() + 32768);
+    ASSERT_TRUE(expected.SendBlock(block.data(), 1, 0xFFFF, 2));
+    block.assign(32768, 0);
+    std::copy(data.begin() + 32768, data.end(), block.begin());
+    ASSERT_TRUE(expected.SendBlock(block.data(), 2, 1, 0xFFFF));
+    ASSERT_TRUE(expected.Detect());
+    expected.ReleaseLink();
+    ASSERT_TRUE(expected.SendBlock(dev.Directory(), 0, 0, 0));
+    ASSERT_TRUE(expected.Detect());
+    expected.ReleaseLink();
+    EXPECT_TRACE(other.log, actual);
+}
+
 TEST_F(FilesTest, FullLastBlockAndSecondDownload)
 {
     CTempFile a("quavel_dev_full.mp3"), b("quavel_dev_small.mp3");

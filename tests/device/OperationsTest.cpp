@@ -85,6 +85,19 @@ TEST_F(OperationsTest, ReadDirectoryWithABadChecksumKeepsTheBlock)
     EXPECT_EQ(7, reader.GetErrorCode());
 }
 
+TEST_F(OperationsTest, ReadDirectoryFromAVanishedPlayerIsNotFoundNotCorrupt)
+{
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    ASSERT_TRUE(dev.WriteDirectory());
+    port.attached = false;      // status 0x7F: ready, and every byte reads 0xFF
+    port.logging = true;
+    EXPECT_FALSE(dev.ReadDirectory());
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_STREQ("device not found", dev.GetErrorText());
+    EXPECT_EQ(CRioDevice::kDirectoryNotRead, dev.GetDirectoryState());
+    EXPECT_EQ(0, CountReleases(port.log));
+}
+
 TEST_F(OperationsTest, ReadDirectoryThatCannotReadReleasesNothing)
 {
     port.stuck = [](BusyPhase p, int) { return p == BusyPhase::ReadAddress; };
