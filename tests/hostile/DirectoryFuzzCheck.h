@@ -5,7 +5,9 @@
 // The input is a small program of edits on a sound directory that lists three
 // files: byte 0 chooses the memory, the file to download and the entry to work
 // on; then every three bytes are an edit (offset low, offset high, value) of
-// the 32 KB block. The checksums are then made valid, so that every edit reaches
+// the 32 KB block. An offset with its top bit set stands for a run of 1024
+// places of the state table, from block (offset AND 0x1FFF) on, so that a few
+// bytes can fill the memory. The checksums are then made valid, so that every edit reaches
 // the operations instead of stopping at the checksum test.
 //
 // For every operation (download, delete, reorder, upload, each followed by the
@@ -15,6 +17,7 @@
 // in the memory.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -234,8 +237,15 @@ inline std::string CheckDirectoryBytes(const uint8_t* data, size_t size)
     const int choice = data[0] >> 1;
     std::vector<uint8_t> block(kRioBlockSize);
     BuildSoundDirectory(block.data(), card ? kCardBlocks : 1024);
-    for (size_t i = 1; i + 3 <= size; i += 3)
-        block[(data[i] | (data[i + 1] << 8)) % kRioBlockSize] = data[i + 2];
+    for (size_t i = 1; i + 3 <= size; i += 3) {
+        const int at = data[i] | (data[i + 1] << 8);
+        if (at & 0x8000) {
+            const int from = at & 0x1FFF;
+            std::memset(block.data() + kRioStateOffset + from, data[i + 2], size_t(std::min(1024, kRioTableBlocks - from)));
+        } else {
+            block[at % kRioBlockSize] = data[i + 2];
+        }
+    }
     MakeChecksumsValid(block.data());
     for (EHostileOp op : {EHostileOp::Download, EHostileOp::Delete, EHostileOp::Reorder, EHostileOp::Upload}) {
         const std::string fault = CheckOperation(block.data(), card, op, choice);

@@ -47,7 +47,10 @@ TEST(HostileDirectory, EditedDirectoriesNeverCrashWriteOutsideOrFailSilently)
         std::vector<uint8_t> input = {uint8_t(rng())};
         const int edits = 1 + int(rng() % 6);
         for (int e = 0; e < edits; ++e) {
-            const int at = rng() % 4 ? offsets[rng() % offsets.size()] : int(rng() % kRioBlockSize);
+            static const int runs[] = {0, 1, 4, 8, 60, 64, 1000, 1024};
+            int at = rng() % 4 ? offsets[rng() % offsets.size()] : int(rng() % kRioBlockSize);
+            if (rng() % 5 == 0)     // a run of states that fills most of the memory
+                at = 0x8000 | runs[rng() % (sizeof runs / sizeof *runs)];
             input.push_back(uint8_t(at));
             input.push_back(uint8_t(at >> 8));
             input.push_back(rng() % 3 ? kValues[rng() % sizeof kValues] : uint8_t(rng()));
