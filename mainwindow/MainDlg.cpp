@@ -1,5 +1,6 @@
 #include "mainwindow/MainDlg.h"
 
+#include "app/AboutDlg.h"
 #include "app/Help.h"
 #include "app/HelpTopics.h"
 #include "app/Settings.h"
@@ -35,7 +36,6 @@ constexpr int kOperationButtons[] = {IDC_MAIN_CLOSE, IDC_MAIN_PLAYLST, IDC_MAIN_
 
 constexpr const char* kNotFoundText = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
 constexpr const char* kWindowTitle = "Quavel";
-constexpr const char* kAboutText = "Quavel Version 1.0";
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -379,7 +379,8 @@ void CMainDlg::OnSpeedOptions()
 
 void CMainDlg::OnAbout()
 {
-    AppMessageBox(m_hWnd, kAboutText, MB_OK | MB_ICONINFORMATION);
+    CAboutDlg about(m_hWnd);
+    about.DoModal();
 }
 
 bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)

@@ -388,6 +388,13 @@ LRESULT CHyperLink::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         m_active = false;
         Invalidate(true);
         return 0;
+    case WM_DESTROY:
+        // The tooltip goes with the control; forget its handle before it can be reused.
+        if (m_tooltip != nullptr) {
+            ::DestroyWindow(m_tooltip);
+            m_tooltip = nullptr;
+        }
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) {
             ActivateLink();

@@ -9,15 +9,6 @@ namespace {
 
 using namespace maintest;
 
-// The window that holds the mouse capture on the main window's thread.
-HWND CaptureOf(HWND main)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
-    return info.hwndCapture;
-}
-
 POINT ListToMain(HWND main, POINT pt)
 {
     ::MapWindowPoints(::GetDlgItem(main, IDC_MAIN_LIST), main, &pt, 1);
@@ -96,17 +87,25 @@ TEST_F(Reorder, DraggedRowsReachThePlayersDirectoryInTheirNewOrder)
         DragRow(main, 0, outside);
         EXPECT_EQ((Strings{"D.mp3", "B.mp3", "C.mp3", "A.mp3"}), Names(main));
         EXPECT_FALSE(window.IsOrderChanged());
+
+        // Released over the lowest pixels of the first row: the row 10 pixels
+        // further down takes the drop, so the dragged row lands below the first.
+        RECT first{};
+        first.left = LVIR_BOUNDS;
+        SendList(main, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        DragRow(main, 3, ListToMain(main, POINT{first.left + 30, first.bottom - 3}));
+        EXPECT_EQ((Strings{"D.mp3", "A.mp3", "B.mp3", "C.mp3"}), Names(main));
         Click(main, IDC_MAIN_CLOSE);
         WaitUntil([&] { return !::IsWindow(main); });
     });
     const SPlayerContents on = Contents();
     ASSERT_TRUE(on.read);
-    EXPECT_EQ((Strings{"D.mp3", "B.mp3", "C.mp3", "A.mp3"}), on.Names());
+    EXPECT_EQ((Strings{"D.mp3", "A.mp3", "B.mp3", "C.mp3"}), on.Names());
     ASSERT_EQ(4u, on.files.size());
     EXPECT_EQ(before[3], on.files[0].bytes);
-    EXPECT_EQ(before[1], on.files[1].bytes);
-    EXPECT_EQ(before[2], on.files[2].bytes);
-    EXPECT_EQ(before[0], on.files[3].bytes);
+    EXPECT_EQ(before[0], on.files[1].bytes);
+    EXPECT_EQ(before[1], on.files[2].bytes);
+    EXPECT_EQ(before[2], on.files[3].bytes);
 }
 
 TEST_F(Reorder, DeleteTakesTheSelectedRowsInListOrder)

@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <cstdio>
@@ -165,8 +166,15 @@ inline std::atomic<unsigned long>& LastHelpTopic()
     static std::atomic<unsigned long> topic{0};
     return topic;
 }
+inline std::atomic<int>& HelpQuits()
+{
+    static std::atomic<int> count{0};
+    return count;
+}
 inline bool RecordHelp(HWND, const char*, UINT command, ULONG_PTR data)
 {
+    if (command == HELP_QUIT)
+        ++HelpQuits();
     if (command == HELP_CONTEXT) {
         LastHelpTopic() = static_cast<unsigned long>(data);
         ++HelpCount();
@@ -299,11 +307,45 @@ inline void ClickRow(HWND main, int row, bool control)
     ::PostMessageA(list, WM_LBUTTONUP, control ? MK_CONTROL : 0, MAKELPARAM(pt.x, pt.y));
 }
 
+// The window that holds the mouse capture on the main window's thread.
+inline HWND CaptureOf(HWND main)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
+    return info.hwndCapture;
+}
+
 // Waits until the window's thread has handled everything posted so far.
 inline void Settle(HWND main)
 {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
+// A shell drop of these paths, as the shell hands it to a window.
+inline HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths)
+        bytes += p.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& p : paths) {
+        memcpy(at, p.c_str(), p.size() + 1);
+        at += p.size() + 1;
+    }
+    *at = '\0';
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+inline void DropOn(HWND main, const std::vector<std::string>& paths)
+{
+    ::PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
 // ---- The fixture ----------------------------------------------------------------
@@ -315,6 +357,7 @@ protected:
         InitCommonControlClasses();
         SetAppSettings(&settings);
         HelpCount() = 0;
+        HelpQuits() = 0;
         LastHelpTopic() = 0;
         oldHelp = SetHelpEngine(RecordHelp);
         static int run = 0;

@@ -4,8 +4,6 @@
 // characters), and what the window refuses while a slow download runs.
 #include "tests/mainwindow/MainRig.h"
 
-#include <shlobj.h>
-
 #include "device/RioSession.h"
 
 namespace {
@@ -27,31 +25,6 @@ void ChooseInFileDialog(const std::string& typed)
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-// A shell drop of these paths, as the shell hands it to a window.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& p : paths)
-        bytes += p.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        memcpy(at, p.c_str(), p.size() + 1);
-        at += p.size() + 1;
-    }
-    *at = '\0';
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
-void DropOn(HWND main, const std::vector<std::string>& paths)
-{
-    ::PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
 class Downloads : public MainWindowTest {};
@@ -286,6 +259,7 @@ TEST_F(Downloads, WhileADownloadRunsDropsOptionsAndClosingAreHeldOff)
     CMainDlg window(ports);
     bool sawRunning = false;
     bool deleteEverOn = false;
+    bool dragStarted = false;
     bool optionsOpened = false;
     bool closedByItself = false;
     bool closeHeld = false;
@@ -308,6 +282,13 @@ TEST_F(Downloads, WhileADownloadRunsDropsOptionsAndClosingAreHeldOff)
         DropOn(main, {other});
         Click(main, IDC_MAIN_ABOUT);
         ClickRow(main, 0, true);
+        // A row dragged in the list: no drag may start.
+        HWND list = ::GetDlgItem(main, IDC_MAIN_LIST);
+        const POINT row = RowPoint(main, 0);
+        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, row.y));
+        ::PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(row.x + 4, row.y + 24));
+        ::PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(row.x + 4, row.y + 24));
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);       // Enter
         ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);   // Esc
         ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);                // the task bar's Close
         // Watch until the window has gone by itself.
@@ -316,6 +297,7 @@ TEST_F(Downloads, WhileADownloadRunsDropsOptionsAndClosingAreHeldOff)
                 return true;
             if (Status(main).rfind("Downloading :  ", 0) == 0) {
                 deleteEverOn = deleteEverOn || IsEnabled(main, IDC_MAIN_DELETE);
+                dragStarted = dragStarted || CaptureOf(main) == main;
                 closeHeld = closeHeld || window.IsClosePending();
             }
             HWND options = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", nullptr, main);
@@ -331,10 +313,11 @@ TEST_F(Downloads, WhileADownloadRunsDropsOptionsAndClosingAreHeldOff)
     EXPECT_EQ(RGB(0, 255, 64), counterColour);
     EXPECT_EQ(1, counterValue);
     EXPECT_FALSE(deleteEverOn);
+    EXPECT_FALSE(dragStarted);
     EXPECT_FALSE(optionsOpened);
     EXPECT_TRUE(closedByItself);
     EXPECT_TRUE(closeHeld);
-    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(IDCANCEL, result);   // the last request to close wins
     player->SetRealTime(false);
     const SPlayerContents on = Contents();
     ASSERT_EQ(2u, on.files.size());

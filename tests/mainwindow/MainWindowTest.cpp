@@ -31,8 +31,14 @@ TEST_F(MainWindowTest, WithoutAPlayerCancelLeavesAnOfflineWindowAndRefreshFindsT
         if (box == nullptr)
             return;
         boxSeen = wintest::MessageBoxText(box) == kNotFound;
-        connectShownWithBox = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", "", box) != nullptr;
+        HWND connect = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", "", box);
+        connectShownWithBox = connect != nullptr;
         mainHiddenWithBox = FindMainWindow() == nullptr;
+        // F1 on the connect window opens its own topic.
+        constexpr UINT kKeyF1 = 0x004D;
+        ::PostMessageA(connect, kKeyF1, 0, 0);
+        EXPECT_TRUE(WaitUntil([] { return HelpCount() == 1; }));
+        EXPECT_EQ(0x20082u, LastHelpTopic().load());
         EXPECT_NE(nullptr, ::GetDlgItem(box, IDRETRY));
         // Retry with nothing plugged in asks again; then Cancel.
         Press(box, IDRETRY);
@@ -234,18 +240,27 @@ TEST_F(MainWindowTest, ControlsMatchTheTemplateAndTheButtonsTakeTheirFaces)
         EXPECT_TRUE(WaitUntil([] { return HelpCount() == 2; }));
         EXPECT_EQ(0x20066u, LastHelpTopic().load());
 
-        // KESTRY and the system menu's entry open the About box.
+        // KESTRY and the system menu's entry open the About box, owned by the main window.
+        auto waitForAbout = [&] {
+            HWND about = nullptr;
+            WaitUntil([&] {
+                about = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", nullptr, main);
+                return about != nullptr && ::GetDlgItem(about, IDC_ABOUT_MAKER_LINK) != nullptr;
+            });
+            return about;
+        };
         Click(main, IDC_MAIN_KESTRY);
-        HWND about = WaitForBox(AppCaption().c_str());
+        HWND about = waitForAbout();
         ASSERT_NE(nullptr, about);
-        EXPECT_EQ("Quavel Version 1.0", wintest::MessageBoxText(about));
+        EXPECT_EQ("Quavel Version 1.0", wintest::ControlText(::GetDlgItem(about, IDC_ABOUT_VERSION)));
+        EXPECT_EQ(main, ::GetWindow(about, GW_OWNER));
         Press(about, IDOK);
         WaitUntil([&] { return !::IsWindow(about); });
         ::PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x0A, 0);
-        about = WaitForBox(AppCaption().c_str());
+        about = waitForAbout();
         ASSERT_NE(nullptr, about);
-        Press(about, IDOK);
-        WaitUntil([&] { return !::IsWindow(about); });
+        Press(about, IDC_ABOUT_CLOSE);
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
 
         // ABOUT opens the speed options.
         Click(main, IDC_MAIN_ABOUT);
@@ -284,6 +299,7 @@ TEST_F(MainWindowTest, ColumnWidthsAreStoredAtCloseAndUsedAtTheNextStart)
             WaitUntil([&] { return !::IsWindow(main); });
         });
     }
+    EXPECT_EQ(1, HelpQuits().load());   // the window tells the help engine it has gone
     EXPECT_EQ(150, settings.ReadInt("Positions", "RioDirFirstColumn", -1));
     EXPECT_EQ(57, settings.ReadInt("Positions", "RioDirSecondColumn", -1));
     EXPECT_EQ(0, settings.ReadInt("Positions", "RioDirThirdColumn", -1));

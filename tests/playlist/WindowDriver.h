@@ -232,11 +232,11 @@ inline bool SaveWindowShot(HWND window, const std::string& path)
     return ok;
 }
 
-// Where tests leave their pictures: the folder named by QUAVEL_SHOT_DIR, or none.
+// Where tests leave their pictures: the folder named by QUAVEL_SCREENSHOT_DIR, or none.
 inline std::string ShotFolder()
 {
     char dir[MAX_PATH] = "";
-    const DWORD n = ::GetEnvironmentVariableA("QUAVEL_SHOT_DIR", dir, sizeof dir);
+    const DWORD n = ::GetEnvironmentVariableA("QUAVEL_SCREENSHOT_DIR", dir, sizeof dir);
     return n > 0 && n < sizeof dir ? std::string(dir) : std::string();
 }
 
