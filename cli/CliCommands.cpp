@@ -406,8 +406,9 @@ int CCliCommands::Format()
     m_progress.End(ok);
     if (ok)
         return kExitDone;
+    // The session shows the heading alone here; a console user wants the reason too.
     if (Device().GetErrorCode() != kRioNoError)
-        m_io.err << Device().GetErrorText() << '\n';
+        m_io.err << '\n' << Device().GetErrorText() << '\n';
     // The check writes test patterns over the blocks it has tested. Once one is
     // overwritten the old directory describes files that are no longer there,
     // so the memory is initialized with what the check found so far.
