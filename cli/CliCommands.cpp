@@ -30,7 +30,7 @@ const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
 const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
 const char kNoDiskSpace[] = "There isn't enough free space on the harddisk to upload all the files.\n\n"
-                            "Harddisk:    %d KB free\nFiles:         %d KB needed.";
+                            "Harddisk:    %llu KB free\nFiles:         %llu KB needed.";
 const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
 const char* const kSpeedNames[kSpeedRows] = {"SLOW", "MEDIUM", "FAST"};
 
@@ -315,8 +315,7 @@ int CCliCommands::Get()
     const unsigned long long available = ec ? 0 : space.available;
     if (available < needed) {
         char text[256];
-        std::snprintf(text, sizeof text, kNoDiskSpace, static_cast<int>(available / 1000),
-                      static_cast<int>(needed / 1000));
+        std::snprintf(text, sizeof text, kNoDiskSpace, available / 1000, needed / 1000);
         m_io.err << text << '\n';
         return kExitFailed;
     }
