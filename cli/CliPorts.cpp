@@ -34,12 +34,14 @@ long long FileBytes(const fs::path& path)
     return ec ? -1 : static_cast<long long>(size);
 }
 
+#ifndef _WIN32
 std::string Hex(int value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
     return text;
 }
+#endif
 
 #ifdef _WIN32
 // Quavel.exe's choice of backend, with its one message written to the console.
