@@ -15,3 +15,18 @@ constexpr unsigned long kHelpPlaylist = HelpTopicOfTemplate(134);       // 0x200
 constexpr unsigned long kHelpInitialize = HelpTopicOfTemplate(142);     // 0x2008E
 constexpr unsigned long kHelpFolderSelect = HelpTopicOfTemplate(143);   // 0x2008F
 constexpr unsigned long kHelpOptions = HelpTopicOfTemplate(284);        // 0x2011C
+
+// Every window's topic, as the user guide must anchor them.
+struct HelpTopic {
+    unsigned long context;
+    const char* window;
+};
+constexpr HelpTopic kHelpTopics[] = {
+    {kHelpAboutBox, "About box"},
+    {kHelpMainWindow, "main window"},
+    {kHelpConnect, "connect window"},
+    {kHelpPlaylist, "playlist window"},
+    {kHelpInitialize, "initialize dialog"},
+    {kHelpFolderSelect, "folder selection dialog"},
+    {kHelpOptions, "transfer speed options"},
+};

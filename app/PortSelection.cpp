@@ -23,6 +23,13 @@ CPortIO* CAppPortProvider::GetPortIO()
         m_chosen = true;
         Choose();
     }
+    if (m_waitingForPlug) {
+        const std::string marker = m_options.virtualPlayerDir + "\\" + kPlugInMarker;
+        if (::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            m_player->Reconnect();
+            m_waitingForPlug = false;
+        }
+    }
     return m_port.get();
 }
 
@@ -45,6 +52,10 @@ CPortIO* CAppPortProvider::Choose()
             return nullptr;
         }
         m_player = virtualPlayer.get();
+        if (m_options.unplugged) {
+            m_player->CutPower();
+            m_waitingForPlug = true;
+        }
         m_port = std::move(virtualPlayer);
         m_backendName = "virtual";
         return m_port.get();

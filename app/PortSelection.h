@@ -41,5 +41,6 @@ private:
     bool m_chosen = false;
     std::unique_ptr<CPortIO> m_port;
     CVirtualPlayer* m_player = nullptr;
+    bool m_waitingForPlug = false;   // unplugged until the marker file appears
     const char* m_backendName = "none";
 };

@@ -10,3 +10,8 @@ if(EXISTS ${QUAVEL_CONNECT_PICTURE})
     add_custom_command(TARGET Quavel POST_BUILD
         COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUAVEL_CONNECT_PICTURE} $<TARGET_FILE_DIR:Quavel>/connect.bmp)
 endif()
+
+# The user guide, which help opens when there is no help file, beside the program
+# and named after it.
+add_custom_command(TARGET Quavel POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/Quavel.html $<TARGET_FILE_DIR:Quavel>/Quavel.html)

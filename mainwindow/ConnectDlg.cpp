@@ -1,5 +1,7 @@
 #include "mainwindow/ConnectDlg.h"
 
+#include "app/Help.h"
+#include "app/HelpTopics.h"
 #include "app/MessageBoxWin.h"
 #include "res/resource.h"
 #include "win/Gdi.h"
@@ -32,5 +34,10 @@ bool CConnectDlg::OnPaint() {
         CSelectPalette select(dc, m_palette->Get(), true);
         ::RealizePalette(dc);
     }
+    return true;
+}
+
+bool CConnectDlg::OnHelp(HELPINFO* /*info*/) {
+    ShowHelpTopic(m_hWnd, kHelpConnect);
     return true;
 }

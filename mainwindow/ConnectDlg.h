@@ -25,6 +25,7 @@ public:
 
 protected:
     bool OnPaint() override;
+    bool OnHelp(HELPINFO* info) override;
 
 private:
     void LoadPicture(const char* path);

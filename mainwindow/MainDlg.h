@@ -1,13 +1,36 @@
-// The program's main window (template 102). For now it sets itself up, creates
-// the device session, looks for the player once and shows the memory figures in
-// its status line; CLOSE, Enter and Esc end its modal loop.
+// CMainDlg: the program's main window (template 102). It owns the device
+// session, looks for the player at start-up, shows the player's directory in a
+// list and the selected memory's figures as a bar and a status line, switches
+// between internal memory and card, and runs the operations the user starts:
+// downloads (file dialog, dropped files), deleting, reordering by dragging a
+// row, initializing.
+//
+// Everything runs on the user-interface thread. A long device operation runs
+// inside its handler; between blocks OnProgress dispatches a few waiting
+// messages so that the window repaints. While an operation runs, nothing that
+// would start a second device operation or end the window is carried out: drops
+// are ignored, the speed options are refused, and a request to close waits for
+// the end of the operation.
+//
+// The handlers are spread over MainDlg.cpp (set-up, display, connecting,
+// painting, closing), MainTransfers.cpp (progress, the transfer display,
+// downloads) and MainReorder.cpp (dragging rows, the order, delete, init).
 #pragma once
 
 #include "app/MessageBoxWin.h"
+#include "playlist/FileListCtrl.h"
+#include "skin/Balken.h"
+#include "skin/BitmapButton.h"
+#include "skin/Led.h"
+#include "skin/SkinColours.h"
 #include "win/Dialog.h"
 
+#include <commctrl.h>
+
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CPortProvider;
 class CRioSession;
@@ -17,23 +40,186 @@ public:
     explicit CMainDlg(CPortProvider& ports, HWND parent = nullptr);
     ~CMainDlg() override;
 
+    // Which way files move in a transfer: download is PC to player, upload
+    // player to PC. Chooses the lamp, the counter colour and the status text.
+    enum class ETransfer { Download, Upload };
+
+    // What the end of a transfer shows afterwards.
+    enum class EAfterTransfer {
+        FillList,          // rebuild the list from the session (and the memory line)
+        RefreshDirectory,  // read the directory again, then rebuild
+        ShowMemory,        // only the memory line and bar (the player did not change)
+    };
+
     // The last search found a player.
-    bool connected = false;
+    bool IsConnected() const { return m_connected; }
     // Text of the status line.
-    std::string statusText;
+    const std::string& GetStatusText() const { return m_statusText; }
+    // The list shows rows whose new order has not reached the player yet.
+    bool IsOrderChanged() const { return m_orderChanged; }
+    // The external memory (card) is selected.
+    bool IsExternalMemory() const { return m_externalMemory; }
+    // A device operation (or the search for the player) is running.
+    bool IsOperationRunning() const { return m_operationDepth > 0; }
+    // A request to close arrived while an operation ran; the window closes at its end.
+    bool IsClosePending() const { return m_closePending; }
 
     CRioSession* Session() const { return m_session.get(); }
+    CFileListCtrl& List() { return m_list; }
+    const CLed& FileCounter() const { return m_counter; }
+    const WBalken& MemoryBar() const { return m_bar; }
+    int GetTotalKB() const { return m_total; }
+    int GetUsedKB() const { return m_used; }
+    int GetFreeKB() const { return m_free; }
+
+    // ---- Routines shared by the operations ---------------------------------
+
+    // Searches for the player until found or given up (Retry/Cancel); sets the
+    // connected flag, refreshes the list and shows the idle or offline lamp.
+    void ConnectPlayer();
+    // Connects if needed, sends a pending order, reads the directory and rebuilds the list.
+    void RefreshDirectory();
+    // Rebuilds every row from the session, then the memory bar and line.
+    void FillList();
+    // Reads the memory figures; updates the bar and the status line.
+    void ShowMemory();
+    // Off: the nine operation buttons disabled. On: enabled, DELETE and UPLOAD
+    // only while a row is selected. HELP, ABOUT, KESTRY and the list stay usable.
+    void EnableButtons(bool on);
+    // Sends a changed list order to the player and rebuilds the list; true when it did.
+    bool CommitOrder();
+    // The progress callback of every long session operation: moves the progress
+    // bar, dispatches up to four waiting messages, always answers "continue".
+    static int OnProgress(int position, int total);
+
+    // Makes the progress bar the target of OnProgress; call just before each
+    // session operation that takes the callback.
+    void SetProgressTarget();
+
+    // ---- The transfer display (downloads and uploads) ------------------------
+
+    // Start of a transfer of files: marks an operation as running, sets the
+    // counter's colour and value, shows the progress bar, the transfer lamp in
+    // place of the idle lamp, disables the operation buttons and shows the busy
+    // cursor. showLamps false leaves the lamps and the bar for ShowTransferLamp.
+    void BeginTransfer(ETransfer kind, int files, bool showLamps = true);
+    // Shows the progress bar and the transfer lamp in place of the idle lamp.
+    void ShowTransferLamp(ETransfer kind);
+    // "Downloading :  path" or "Uploading :  name" in the status line.
+    void ShowTransferStatus(ETransfer kind, const std::string& what);
+    // One file done: the counter counts down.
+    void CountDownFile();
+    // A failed download: the counter goes to 0.
+    void ClearFileCounter();
+    // End of the transfer: progress bar emptied and hidden, idle lamp back,
+    // then `after`, then the buttons enabled again; a close requested meanwhile
+    // is carried out now.
+    void EndTransfer(ETransfer kind, EAfterTransfer after);
+
+    // Pushes a text into the status line.
+    void SetStatusText(const std::string& text);
+
+    // Controls of the window, in the order they become bitmap buttons.
+    static constexpr int kBitmapButtonCount = 12;
+    static const int kBitmapButtonIds[kBitmapButtonCount];
 
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
+    bool OnPaint() override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+    bool OnLButtonDown(UINT keys, POINT pt) override;
+    bool OnLButtonUp(UINT keys, POINT pt) override;
+    bool OnMouseMove(UINT keys, POINT pt) override;
+    bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnHelp(HELPINFO* info) override;
+    bool OnDropFiles(HDROP drop) override;
+    HICON OnQueryDragIcon() override;
+    void OnDestroy() override;
+    void OnOK() override;
+    void OnCancel() override;
 
 private:
-    void ShowMemory();
-    void ShowLamp(int id);
+    friend class COperationScope;
+
+    // Operation bookkeeping: nested begin/end pairs; the outermost end carries
+    // out a close requested meanwhile.
+    void BeginOperation();
+    void EndOperation();
+    // Ends the modal loop now, or at the end of the running operation.
+    void RequestClose(INT_PTR result);
+
+    // Set-up pieces.
+    void SetupList();
+    void ShowLamp(int id, bool show);
+
+    // Handlers.
+    void OnMemorySwitch(bool external);
+    void OnSpeedOptions();
+    void OnAbout();
+    void OnDownloadChosenFiles();
+    void OnDeleteFiles();
+    void OnInitialize();
+    // Playlist download and upload to the PC.
+    void OnPlaylist();
+    void OnUpload();
+
+    // Dragging a row of the list.
+    void BeginRowDrag(const NMLISTVIEW& info);
+    void MoveRow();
+    void EndRowDrag(POINT pt);
+
+    // Downloads each path; the counter counts; a failure ends the batch. True
+    // when every file was sent.
+    bool DownloadFiles(const std::vector<std::string>& paths);
+
+    void InvalidateCounter();
+    void InvalidateBar();
+    void ReadMemoryFigures();
 
     CPortProvider& m_ports;
     CMessageBoxSink m_messages;
     std::unique_ptr<CRioSession> m_session;
+
+    CBitmapButton m_buttons[kBitmapButtonCount];
+    CFileListCtrl m_list;
+    CBodyBrush m_brush{kBodyColour};
+    WBalken m_bar;
+    CLed m_counter;
+
+    std::string m_statusText;
+    bool m_connected = false;
+    bool m_orderChanged = false;
+    bool m_externalMemory = false;
+    int m_total = 0;
+    int m_used = 0;
+    int m_free = 0;
+
+    int m_operationDepth = 0;
+    bool m_closePending = false;
+    INT_PTR m_closeResult = IDCANCEL;
+
+    // Drag state.
+    bool m_dragging = false;
+    HIMAGELIST m_dragImage = nullptr;
+    int m_dragRow = -1;
+    int m_dropRow = -1;
+    HWND m_dropWindow = nullptr;
+    POINT m_lastPointer{0, 0};
+
+    // The bar that OnProgress moves; set before each long operation, never cleared.
+    static HWND s_progressTarget;
+};
+
+// Marks an operation as running for its lifetime.
+class COperationScope {
+public:
+    explicit COperationScope(CMainDlg& window) : m_window(window) { m_window.BeginOperation(); }
+    ~COperationScope() { m_window.EndOperation(); }
+    COperationScope(const COperationScope&) = delete;
+    COperationScope& operator=(const COperationScope&) = delete;
+
+private:
+    CMainDlg& m_window;
 };

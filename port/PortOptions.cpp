@@ -103,13 +103,16 @@ bool ParsePortOptions(const std::vector<std::string>& words, SPortOptions& optio
         } else if (word == "--real-time") {
             parsed.realTime = true;
             playerDetails = true;
+        } else if (word == "--unplugged") {
+            parsed.unplugged = true;
+            playerDetails = true;
         } else {
             error = "unknown option: " + word;
             return false;
         }
     }
     if (playerDetails && parsed.virtualPlayerDir.empty() && !parsed.help) {
-        error = "--player-port, --card, --player-size and --real-time describe a virtual player: "
+        error = "--player-port, --card, --player-size, --real-time and --unplugged describe a virtual player: "
                 "give --virtual-player=DIR too";
         return false;
     }
@@ -181,5 +184,7 @@ const char* PortOptionsHelp()
            "  --player-size=MB       internal memory of the virtual player: 32 (default) or 64\r\n"
            "  --real-time            run the virtual player at the speed of a real one\r\n"
            "                         instead of as fast as the PC can\r\n"
+           "  --unplugged            start with the virtual player unplugged; it is plugged\r\n"
+           "                         in when a file named plugged-in appears in DIR\r\n"
            "  --help                 show this text and end\r\n";
 }

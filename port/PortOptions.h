@@ -12,8 +12,14 @@ struct SPortOptions {
     int cardDeviceCode = 0;   // identification code of its memory card; 0: no card
     bool largePlayer = false; // 64 MB of internal memory instead of 32 MB
     bool realTime = false;    // pace modelled time to real time
+    bool unplugged = false;   // the virtual player starts unplugged (see kPlugInMarker)
     bool help = false;        // show the options and end
 };
+
+// With --unplugged the virtual player reads as nothing attached until a file of
+// this name appears in its image folder; the next search for the player then
+// finds it.
+constexpr const char* kPlugInMarker = "plugged-in";
 
 // Parses the words after the program name. On an error returns false and says why.
 bool ParsePortOptions(const std::vector<std::string>& words, SPortOptions& options, std::string& error);

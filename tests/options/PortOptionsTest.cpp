@@ -38,8 +38,10 @@ TEST(PortOptions, NoOptionsMeanTheRealPort)
 TEST(PortOptions, VirtualPlayerWithEveryDetail)
 {
     SPortOptions options = ParseOk({"--virtual-player=C:\\players\\one", "--player-port=632", "--card=16",
-                                    "--player-size=64", "--real-time"});
+                                    "--player-size=64", "--real-time", "--unplugged"});
     EXPECT_EQ("C:\\players\\one", options.virtualPlayerDir);
+    EXPECT_TRUE(options.unplugged);
+    EXPECT_FALSE(ParseOk({"--virtual-player=d"}).unplugged);
     EXPECT_EQ(632, options.playerPort);
     EXPECT_EQ(0x73, options.cardDeviceCode);
     EXPECT_TRUE(options.largePlayer);
@@ -90,7 +92,7 @@ TEST(PortOptions, HelpWins)
     EXPECT_TRUE(ParseOk({"/?"}).help);
     EXPECT_TRUE(ParseOk({"--card=8", "-h"}).help);
     std::string help = PortOptionsHelp();
-    for (const char* option : {"--virtual-player=", "--player-port=", "--card=", "--player-size=", "--real-time", "--help"})
+    for (const char* option : {"--virtual-player=", "--player-port=", "--card=", "--player-size=", "--real-time", "--unplugged", "--help"})
         EXPECT_NE(std::string::npos, help.find(option)) << option;
 }
 

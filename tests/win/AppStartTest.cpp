@@ -119,13 +119,26 @@ protected:
         return code;
     }
 
+    // The main window: captioned "Quavel" like the box that asks to retry, but with the list.
     HWND WaitForMainWindow()
     {
         HWND window = nullptr;
         wintest::WaitUntil([&] {
-            return (window = wintest::FindProcessWindow(process.dwProcessId, "#32770", "Quavel")) != nullptr;
+            window = wintest::FindProcessWindow(process.dwProcessId, "#32770", "Quavel");
+            return window != nullptr && ::GetDlgItem(window, 1001) != nullptr;
         });
-        return window;
+        return window != nullptr && ::GetDlgItem(window, 1001) != nullptr ? window : nullptr;
+    }
+
+    // The box that asks to retry the search for the player.
+    HWND WaitForNotFoundBox()
+    {
+        HWND box = nullptr;
+        wintest::WaitUntil([&] {
+            box = wintest::FindProcessWindow(process.dwProcessId, "#32770", "Quavel");
+            return box != nullptr && ::GetDlgItem(box, IDRETRY) != nullptr;
+        });
+        return box != nullptr && ::GetDlgItem(box, IDRETRY) != nullptr ? box : nullptr;
     }
 
     // Waits until the program has ended by itself; its exit code.
@@ -208,6 +221,25 @@ TEST_F(QuavelRun, EnterInTheListCloses)
     EXPECT_EQ(0u, WaitForExit());
 }
 
+TEST_F(QuavelRun, AnUnpluggedPlayerIsFoundByRetryOnceItIsPluggedIn)
+{
+    Start("--virtual-player=\"" + images + "\" --unplugged");
+    HWND box = WaitForNotFoundBox();
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("Rio not found!\r\n\r\nPlease connect your Rio to the printerport.", wintest::MessageBoxText(box));
+    // Plugged in: a marker file in the player's folder.
+    FILE* marker = fopen((images + "\\plugged-in").c_str(), "wb");
+    ASSERT_NE(nullptr, marker);
+    fclose(marker);
+    ::PostMessageA(box, WM_COMMAND, IDRETRY, 0);
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    ExpectConnectedWindow(window);
+    ::PostMessageA(::GetDlgItem(window, 1), BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, WaitForExit());
+    ::DeleteFileA((images + "\\plugged-in").c_str());
+}
+
 TEST_F(QuavelRun, WithoutAnyPortBackendItSaysSoOnceAndFindsNoPlayer)
 {
     // Under Wine a program may not execute IN/OUT and there is no inpout32.dll.
@@ -216,6 +248,10 @@ TEST_F(QuavelRun, WithoutAnyPortBackendItSaysSoOnceAndFindsNoPlayer)
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(CAppPortProvider::kNoPortMessage, wintest::MessageBoxText(box));
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // No player answers: the search offers to retry; Cancel gives up.
+    HWND retry = WaitForNotFoundBox();
+    ASSERT_NE(nullptr, retry);
+    ::PostMessageA(retry, WM_COMMAND, IDCANCEL, 0);
 
     HWND window = WaitForMainWindow();
     ASSERT_NE(nullptr, window);

@@ -1,0 +1,220 @@
+// The main window's transfers: the progress callback, the display shared by
+// every transfer (lamps, file counter, progress bar, status line, buttons), and
+// the downloads of files chosen in the file dialog or dropped from the shell.
+#include "mainwindow/MainDlg.h"
+
+#include "app/Settings.h"
+#include "device/RioSession.h"
+#include "mainwindow/FileChoice.h"
+#include "res/resource.h"
+#include "win/BusyCursor.h"
+#include "win/CurrentDirectory.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <vector>
+
+namespace {
+constexpr int kMessagesPerProgress = 4;
+
+// The file dialog's result buffer holds any choice it can return: the player's
+// directory takes at most 60 files, and 64 KB is far more than 60 long paths.
+constexpr DWORD kChoiceBufferSize = 64 * 1024;
+
+constexpr const char kDownloadFilter[] = "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
+constexpr const char* kDownloadTitle = "Select files for download to Rio";
+constexpr const char* kDownloadExtension = "mp3";
+constexpr const char* kChoiceTooLong =
+    "You chose more files than Quavel can take in one go.\r\n\r\n"
+    "Please choose fewer files.";
+
+constexpr const char* kDownloadingPrefix = "Downloading :  ";
+constexpr const char* kUploadingPrefix = "Uploading :  ";
+
+int LampOf(CMainDlg::ETransfer kind)
+{
+    return kind == CMainDlg::ETransfer::Download ? IDC_MAIN_LAMP_DOWNLOAD : IDC_MAIN_LAMP_UPLOAD;
+}
+}  // namespace
+
+// ---- Progress -------------------------------------------------------------------
+
+void CMainDlg::SetProgressTarget()
+{
+    s_progressTarget = GetDlgItem(IDC_MAIN_PROGRESS);
+}
+
+int CMainDlg::OnProgress(int position, int total)
+{
+    if (s_progressTarget != nullptr) {
+        ::SendMessageA(s_progressTarget, PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(total & 0xFFFF)));
+        ::SendMessageA(s_progressTarget, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    }
+    for (int i = 0; i < kMessagesPerProgress; ++i) {
+        MSG msg;
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            break;
+        if (msg.message == WM_QUIT) {
+            // Not ours to take: put it back for the loop that waits for it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 1;
+}
+
+// ---- The transfer display -------------------------------------------------------
+
+void CMainDlg::BeginTransfer(ETransfer kind, int files, bool showLamps)
+{
+    BeginOperation();
+    if (kind == ETransfer::Download)
+        m_counter.SetColour(0, 255, 64);
+    else
+        m_counter.SetColour(255, 0, 64);
+    m_counter.SetValue(files);
+    InvalidateCounter();
+    if (showLamps)
+        ShowTransferLamp(kind);
+    EnableButtons(false);
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));   // IDC_WAIT
+}
+
+void CMainDlg::ShowTransferLamp(ETransfer kind)
+{
+    Item(IDC_MAIN_PROGRESS).Show(true);
+    ShowLamp(IDC_MAIN_LAMP_IDLE, false);
+    ShowLamp(LampOf(kind), true);
+}
+
+void CMainDlg::ShowTransferStatus(ETransfer kind, const std::string& what)
+{
+    SetStatusText((kind == ETransfer::Download ? kDownloadingPrefix : kUploadingPrefix) + what);
+}
+
+void CMainDlg::CountDownFile()
+{
+    m_counter.CountDown();
+    InvalidateCounter();
+}
+
+void CMainDlg::ClearFileCounter()
+{
+    m_counter.SetValue(0);
+    InvalidateCounter();
+}
+
+void CMainDlg::EndTransfer(ETransfer kind, EAfterTransfer after)
+{
+    CWindow bar = Item(IDC_MAIN_PROGRESS);
+    bar.SendMessage(PBM_SETPOS, 0);
+    bar.Show(false);
+    ShowLamp(IDC_MAIN_LAMP_IDLE, true);
+    ShowLamp(LampOf(kind), false);
+    switch (after) {
+    case EAfterTransfer::FillList:
+        FillList();
+        break;
+    case EAfterTransfer::RefreshDirectory:
+        RefreshDirectory();
+        break;
+    case EAfterTransfer::ShowMemory:
+        ShowMemory();
+        break;
+    }
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));   // IDC_ARROW
+    EnableButtons(true);
+    EndOperation();
+}
+
+bool CMainDlg::DownloadFiles(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        if (path.empty())
+            continue;
+        EnableButtons(false);
+        ShowTransferStatus(ETransfer::Download, path);
+        SetProgressTarget();
+        if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
+            ClearFileCounter();
+            return false;
+        }
+        CountDownFile();
+    }
+    return true;
+}
+
+// ---- DOWNP: files chosen in the file dialog ---------------------------------------
+
+void CMainDlg::OnDownloadChosenFiles()
+{
+    CommitOrder();
+
+    std::vector<char> buffer(kChoiceBufferSize, '\0');
+    const std::string initialFolder = ReadStringSetting(AppSettings(), SettingLastDLPath);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = kDownloadFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = kChoiceBufferSize;
+    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+    ofn.lpstrTitle = kDownloadTitle;
+    ofn.lpstrDefExt = kDownloadExtension;
+    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+
+    BOOL chosen;
+    {
+        CCurrentDirectoryKeeper currentDirectory;   // the dialog changes it as the user browses
+        chosen = ::GetOpenFileNameA(&ofn);
+    }
+    if (!chosen) {
+        // Cancelled, unless the choice did not fit: then say so rather than
+        // doing nothing as if the user had changed their mind.
+        if (::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            AppMessageBox(m_hWnd, kChoiceTooLong, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    const SFileChoice choice = SplitFileChoice(buffer.data(), buffer.size(), ofn.nFileOffset);
+    if (!choice.folder.empty())
+        WriteStringSetting(AppSettings(), SettingLastDLPath, choice.folder.c_str());
+
+    BeginTransfer(ETransfer::Download, static_cast<int>(choice.paths.size()));
+    if (!DownloadFiles(choice.paths))
+        RefreshDirectory();
+    EndTransfer(ETransfer::Download, EAfterTransfer::FillList);
+}
+
+// ---- Files dropped from the shell ----------------------------------------------------
+
+bool CMainDlg::OnDropFiles(HDROP drop)
+{
+    if (IsOperationRunning()) {
+        // The session is at work: a second transfer cannot start. The drop is ignored.
+        ::DragFinish(drop);
+        return true;
+    }
+    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> paths;
+    for (UINT i = 0; i < count; ++i) {
+        // Asked for its length first: a long path is taken whole, never cut.
+        const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
+        std::vector<char> path(static_cast<size_t>(length) + 1, '\0');
+        const UINT got = ::DragQueryFileA(drop, i, path.data(), length + 1);
+        paths.emplace_back(path.data(), got <= length ? got : length);
+    }
+    ::DragFinish(drop);
+
+    BeginTransfer(ETransfer::Download, static_cast<int>(count));
+    ::SetActiveWindow(m_hWnd);
+    ::SetForegroundWindow(m_hWnd);
+    DownloadFiles(paths);
+    SetStatusText(std::string());
+    EndTransfer(ETransfer::Download, EAfterTransfer::RefreshDirectory);
+    return true;
+}

@@ -1,0 +1,329 @@
+// Downloads from the main window: files chosen in the real file dialog (one,
+// several, a choice longer than 260 characters, a player that is full), files
+// dropped from the shell (a folder among them, a path longer than 259
+// characters), and what the window refuses while a slow download runs.
+#include "tests/mainwindow/MainRig.h"
+
+#include "device/RioSession.h"
+
+namespace {
+
+using namespace maintest;
+
+constexpr const char* kDialogTitle = "Select files for download to Rio";
+constexpr int kFileNameBox = 0x47C;
+
+// Types a choice into the open file dialog and presses Open.
+void ChooseInFileDialog(const std::string& typed)
+{
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (dialog = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", kDialogTitle)) != nullptr;
+    }));
+    HWND name = ::GetDlgItem(dialog, kFileNameBox);
+    ASSERT_NE(nullptr, name);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+class Downloads : public MainWindowTest {};
+
+TEST_F(Downloads, ThreeFilesChosenInTheDialogReachThePlayerByteForByte)
+{
+    MakePlayer();
+    settings.WriteString("Settings", "LastDLPath", pcFiles.c_str());
+    const std::string a = MakePcFile("alpha.mp3", 70000, 1);
+    const std::string b = MakePcFile("beta.mp3", 33000, 2, 160);
+    const std::string c = MakePcFile("gamma.mp3", 5000, 3, 96);
+    CMainDlg window(ports);
+    Run(window, [&](HWND main) {
+        Click(main, IDC_MAIN_DOWNP);
+        ChooseInFileDialog("\"alpha.mp3\" \"beta.mp3\" \"gamma.mp3\"");
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(main) == 3; }, 20000));
+        Settle(main);
+        EXPECT_EQ(" 1. alpha.mp3", CellText(main, 0, 0));
+        EXPECT_EQ(" 2. beta.mp3", CellText(main, 1, 0));
+        EXPECT_EQ(" 3. gamma.mp3", CellText(main, 2, 0));
+        EXPECT_EQ("160", CellText(main, 1, 2));
+        EXPECT_EQ("96 ", CellText(main, 2, 2));   // "%-3d", not stripped
+        // 3 + 2 + 1 blocks of 32 KB, and the directory's own block.
+        EXPECT_EQ("Memory:   total: 32768 KB   used : 224 KB   free : 32544 KB", Status(main));
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_LAMP_IDLE));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_LAMP_DOWNLOAD));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_PROGRESS));
+        EXPECT_TRUE(IsEnabled(main, IDC_MAIN_DOWNP));
+        EXPECT_EQ(0, window.FileCounter().GetValue());
+        EXPECT_EQ(RGB(0, 255, 64), window.FileCounter().OnColour());
+
+        // One file: the folder is kept with its trailing backslash.
+        Click(main, IDC_MAIN_DOWNP);
+        ChooseInFileDialog("gamma.mp3");
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(main) == 4; }, 20000));
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    EXPECT_EQ(pcFiles + "\\", settings.ReadString("Settings", "LastDLPath", "?"));
+    const SPlayerContents on = Contents();
+    ASSERT_TRUE(on.read);
+    ASSERT_EQ(4u, on.files.size());
+    EXPECT_EQ(ReadBytes(a), on.files[0].bytes);
+    EXPECT_EQ(ReadBytes(b), on.files[1].bytes);
+    EXPECT_EQ(ReadBytes(c), on.files[2].bytes);
+    EXPECT_EQ("gamma.mp3", on.files[3].name);
+}
+
+TEST_F(Downloads, SeveralFilesKeepTheFolderWithoutBackslashAndALongChoiceIsNotLost)
+{
+    MakePlayer();
+    settings.WriteString("Settings", "LastDLPath", pcFiles.c_str());
+    std::string typed;
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; ++i) {
+        char name[80];
+        std::snprintf(name, sizeof name, "a rather long name for demonstration file %02d.mp3", i);
+        names.push_back(name);
+        MakePcFile(name, 1000 + static_cast<size_t>(i), static_cast<uint32_t>(i));
+        typed += std::string(typed.empty() ? "" : " ") + "\"" + name + "\"";
+    }
+    ASSERT_GT(pcFiles.size() + typed.size(), 260u);
+    CMainDlg window(ports);
+    Run(window, [&](HWND main) {
+        Click(main, IDC_MAIN_DOWNP);
+        ChooseInFileDialog(typed);
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(main) == 10; }, 30000)) << RowCount(main);
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    EXPECT_EQ(pcFiles, settings.ReadString("Settings", "LastDLPath", "?"));
+    const SPlayerContents on = Contents();
+    ASSERT_EQ(10u, on.files.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(names[i], on.files[i].name);
+        EXPECT_EQ(ReadBytes(pcFiles + "\\" + names[i]), on.files[i].bytes);
+    }
+}
+
+TEST_F(Downloads, AFullCardEndsTheBatchWithTheCounterAtZero)
+{
+    options.cardCode = 0x64;   // 2 MB: 64 blocks
+    MakePlayer();
+    settings.WriteString("Settings", "LastDLPath", pcFiles.c_str());
+    MakePcFile("small.mp3", 20000, 1);
+    MakePcFile("huge.mp3", 2200 * 1024, 2);
+    MakePcFile("after.mp3", 20000, 3);
+    CMainDlg window(ports);
+    std::string boxText;
+    int counterAtFailure = -1;
+    bool downloadLampAtFailure = false;
+    bool downpOffAtFailure = false;
+    std::string statusAtFailure;
+    Run(window, [&](HWND main) {
+        Click(main, IDC_MAIN_EXTFL);
+        ASSERT_TRUE(WaitUntil([&] { return Status(main).find("total: 2048 KB") != std::string::npos; }));
+        Click(main, IDC_MAIN_DOWNP);
+        ChooseInFileDialog("\"small.mp3\" \"huge.mp3\" \"after.mp3\"");
+        HWND box = WaitForBox(AppCaption().c_str(), 20000);
+        ASSERT_NE(nullptr, box);
+        boxText = wintest::MessageBoxText(box);
+        counterAtFailure = window.FileCounter().GetValue();
+        downloadLampAtFailure = IsShown(main, IDC_MAIN_LAMP_DOWNLOAD) && !IsShown(main, IDC_MAIN_LAMP_IDLE);
+        downpOffAtFailure = !IsEnabled(main, IDC_MAIN_DOWNP) && !IsEnabled(main, IDC_MAIN_CLOSE);
+        statusAtFailure = Status(main);
+        Press(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DOWNP); }, 20000));
+        EXPECT_EQ(1, RowCount(main));
+        EXPECT_EQ(" 1. small.mp3", CellText(main, 0, 0));
+        EXPECT_EQ(0, window.FileCounter().GetValue());
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_LAMP_IDLE));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_LAMP_DOWNLOAD));
+        EXPECT_EQ(0u, Status(main).rfind("Memory:", 0));
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    EXPECT_EQ(0u, boxText.rfind("Download file failed!\r\n\r\nnot enough memory on device to download '", 0))
+        << boxText;
+    EXPECT_EQ(2, counterAtFailure);
+    EXPECT_TRUE(downloadLampAtFailure);
+    EXPECT_TRUE(downpOffAtFailure);
+    EXPECT_EQ("Downloading :  " + pcFiles + "\\huge.mp3", statusAtFailure);
+    const SPlayerContents card = Contents(1);
+    ASSERT_TRUE(card.read);
+    EXPECT_EQ(std::vector<std::string>{"small.mp3"}, card.Names());
+}
+
+TEST_F(Downloads, DroppedFilesAreSentAndAFolderEndsTheBatch)
+{
+    MakePlayer();
+    const std::string a = MakePcFile("dropped one.mp3", 50000, 1);
+    const std::string text = pcFiles + "\\notes.txt";
+    ASSERT_TRUE(WriteBytes(text, std::vector<uint8_t>(3000, 'x')));
+    const std::string folder = pcFiles + "\\a folder";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string c = MakePcFile("never sent.mp3", 50000, 3);
+    CMainDlg window(ports);
+    std::string boxText;
+    Run(window, [&](HWND main) {
+        DropOn(main, {a, text, folder, c});
+        HWND box = WaitForBox(AppCaption().c_str(), 20000);
+        ASSERT_NE(nullptr, box);
+        boxText = wintest::MessageBoxText(box);
+        EXPECT_EQ(2, window.FileCounter().GetValue());   // two of four sent
+        Press(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(main) == 2 && IsEnabled(main, IDC_MAIN_DOWNP); }, 20000));
+        EXPECT_EQ(0, window.FileCounter().GetValue());   // the failure ended the batch
+        EXPECT_EQ(" 2. notes.txt", CellText(main, 1, 0));
+        EXPECT_EQ(0u, Status(main).rfind("Memory:", 0));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_LAMP_DOWNLOAD));
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_LAMP_IDLE));
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    EXPECT_EQ(0u, boxText.rfind("Download file failed!\r\n\r\nunable to open '" + folder, 0)) << boxText;
+    const SPlayerContents on = Contents();
+    ASSERT_EQ(2u, on.files.size());
+    EXPECT_EQ(ReadBytes(a), on.files[0].bytes);
+    EXPECT_EQ(ReadBytes(text), on.files[1].bytes);
+}
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+TEST_F(Downloads, ADroppedPathLongerThan259CharactersIsTakenWhole)
+{
+    MakePlayer();
+    // Built with the wide functions' long-path form: the ANSI ones stop at 260 characters.
+    std::vector<std::string> folders;
+    std::string deep = pcFiles;
+    while (deep.size() < 250) {
+        deep += "\\a folder with a long name to make the path long";
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr)) << deep;
+        folders.push_back(deep);
+    }
+    const std::string path = deep + "\\deep file.mp3";
+    ASSERT_GT(path.size(), 259u);
+    const std::vector<uint8_t> bytes = demo::MakeMp3(128, 30000, 9);
+    HANDLE file = ::CreateFileW((L"\\\\?\\" + Wide(path)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+
+    CMainDlg window(ports);
+    std::string boxText;
+    Run(window, [&](HWND main) {
+        DropOn(main, {path});
+        // Either the player takes the file, or the session names the whole path
+        // it could not open; a path cut short would name another file.
+        WaitUntil([&] {
+            if (HWND box = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", AppCaption().c_str())) {
+                boxText = wintest::MessageBoxText(box);
+                Press(box, IDOK);
+                return true;
+            }
+            return RowCount(main) == 1;
+        }, 20000);
+        EXPECT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DOWNP); }));
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    const SPlayerContents on = Contents();
+    if (boxText.empty()) {
+        ASSERT_EQ(1u, on.files.size());
+        EXPECT_EQ("deep file.mp3", on.files[0].name);
+        EXPECT_EQ(bytes, on.files[0].bytes);
+    } else {
+        // The platform's narrow file functions may refuse so long a path; the
+        // message then names all of it.
+        EXPECT_EQ(0u, boxText.rfind("Download file failed!\r\n\r\n", 0)) << boxText;
+        EXPECT_NE(std::string::npos, boxText.find("'" + path + "'")) << boxText;
+        EXPECT_TRUE(on.files.empty());
+    }
+    ::DeleteFileW((L"\\\\?\\" + Wide(path)).c_str());
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        ::RemoveDirectoryW((L"\\\\?\\" + Wide(*it)).c_str());
+}
+
+// While a slow download runs, the window dispatches messages: a second drop, the
+// speed options, a click in the list, Esc and the task bar's Close arrive. None
+// may start a second operation or end the window under the running one.
+TEST_F(Downloads, WhileADownloadRunsDropsOptionsAndClosingAreHeldOff)
+{
+    MakePlayer();
+    Preload({"already there.mp3"});
+    const std::string slow = MakePcFile("slow.mp3", 24 * 32768, 5);
+    const std::string other = MakePcFile("other.mp3", 20000, 6);
+    player->SetRealTime(true);
+    CMainDlg window(ports);
+    bool sawRunning = false;
+    bool deleteEverOn = false;
+    bool dragStarted = false;
+    bool optionsOpened = false;
+    bool closedByItself = false;
+    bool closeHeld = false;
+    std::string statusWhileRunning;
+    COLORREF counterColour = 0;
+    int counterValue = -1;
+    const INT_PTR result = Run(window, [&](HWND main) {
+        DropOn(main, {slow});
+        sawRunning = WaitUntil([&] { return Status(main).rfind("Downloading :  ", 0) == 0; }, 20000);
+        statusWhileRunning = Status(main);
+        counterColour = window.FileCounter().OnColour();
+        counterValue = window.FileCounter().GetValue();
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_LAMP_DOWNLOAD));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_LAMP_IDLE));
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_PROGRESS));
+        for (int id : {IDC_MAIN_CLOSE, IDC_MAIN_REFRESH, IDC_MAIN_DOWNP, IDC_MAIN_INIT, IDC_MAIN_INTFL,
+                       IDC_MAIN_EXTFL, IDC_MAIN_PLAYLST, IDC_MAIN_DELETE, IDC_MAIN_UPLOAD})
+            EXPECT_FALSE(IsEnabled(main, id)) << id;
+
+        DropOn(main, {other});
+        Click(main, IDC_MAIN_ABOUT);
+        ClickRow(main, 0, true);
+        // A row dragged in the list: no drag may start.
+        HWND list = ::GetDlgItem(main, IDC_MAIN_LIST);
+        const POINT row = RowPoint(main, 0);
+        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, row.y));
+        ::PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(row.x + 4, row.y + 24));
+        ::PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(row.x + 4, row.y + 24));
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);       // Enter
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);   // Esc
+        ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);                // the task bar's Close
+        // Watch until the window has gone by itself.
+        closedByItself = WaitUntil([&] {
+            if (!::IsWindow(main))
+                return true;
+            if (Status(main).rfind("Downloading :  ", 0) == 0) {
+                deleteEverOn = deleteEverOn || IsEnabled(main, IDC_MAIN_DELETE);
+                dragStarted = dragStarted || CaptureOf(main) == main;
+                closeHeld = closeHeld || window.IsClosePending();
+            }
+            HWND options = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", nullptr, main);
+            if (options != nullptr && ::GetDlgItem(options, IDC_OPTIONS_SETDEF) != nullptr) {
+                optionsOpened = true;
+                Press(options, IDCANCEL);
+            }
+            return false;
+        }, 60000);
+    });
+    EXPECT_TRUE(sawRunning);
+    EXPECT_EQ("Downloading :  " + slow, statusWhileRunning);
+    EXPECT_EQ(RGB(0, 255, 64), counterColour);
+    EXPECT_EQ(1, counterValue);
+    EXPECT_FALSE(deleteEverOn);
+    EXPECT_FALSE(dragStarted);
+    EXPECT_FALSE(optionsOpened);
+    EXPECT_TRUE(closedByItself);
+    EXPECT_TRUE(closeHeld);
+    EXPECT_EQ(IDCANCEL, result);   // the last request to close wins
+    player->SetRealTime(false);
+    const SPlayerContents on = Contents();
+    ASSERT_EQ(2u, on.files.size());
+    EXPECT_EQ("already there.mp3", on.files[0].name);
+    EXPECT_EQ("slow.mp3", on.files[1].name);
+    EXPECT_EQ(ReadBytes(slow), on.files[1].bytes);
+}
+
+}  // namespace
