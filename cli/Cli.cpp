@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <sstream>
 
 #include "cli/CliCommands.h"
@@ -161,6 +162,13 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     }
     o.backend.ppdevCalls = io.ppdevCalls;
 
-    CCliCommands commands(o, io);
-    return commands.Run();
+    // The device code reports through flags; this catches what the libraries
+    // may throw (out of memory, a stream), so that no run ends in an abort.
+    try {
+        CCliCommands commands(o, io);
+        return commands.Run();
+    } catch (const std::exception& e) {
+        io.err << "quavel-cli: " << e.what() << '\n';
+        return kExitFailed;
+    }
 }

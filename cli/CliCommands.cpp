@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
+#include "cli/CliFiles.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliPorts.h"
 #include "cli/CliText.h"
@@ -16,8 +15,6 @@
 #include "device/RioSession.h"
 #include "device/SpeedChoice.h"
 #include "playlist/FileEntry.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -290,9 +287,8 @@ int CCliCommands::Put()
 
 int CCliCommands::Get()
 {
-    std::error_code ec;
-    const fs::path folder(m_options.to);
-    if (!fs::is_directory(folder, ec)) {
+    const std::string& folder = m_options.to;
+    if (!IsFolder(folder)) {
         m_io.err << "quavel-cli: no folder '" << m_options.to << "'\n";
         return kExitFailed;
     }
@@ -311,8 +307,7 @@ int CCliCommands::Get()
         if (slot >= 0)
             needed += DirectoryEntry::Read(Device().EntrySlot(slot)).size;
     }
-    const fs::space_info space = fs::space(folder, ec);
-    const unsigned long long available = ec ? 0 : space.available;
+    const unsigned long long available = FreeBytes(folder);
     if (available < needed) {
         char text[256];
         std::snprintf(text, sizeof text, kNoDiskSpace, available / 1000, needed / 1000);
@@ -323,12 +318,11 @@ int CCliCommands::Get()
     // Each file arrives in a folder of its own first and replaces the PC file
     // of that name only when it is complete: a failed or interrupted upload
     // leaves an older file of the same name as it was.
-    fs::path part;
-    for (int n = 0; n < 1000; ++n) {
-        part = folder / (".quavel-cli-" + std::to_string(n));
-        if (fs::create_directory(part, ec))
-            break;
-        part.clear();
+    std::string part;
+    for (int n = 0; n < 1000 && part.empty(); ++n) {
+        const std::string candidate = JoinPath(folder, ".quavel-cli-" + std::to_string(n));
+        if (!IsFolder(candidate) && MakeFolder(candidate))
+            part = candidate;
     }
     if (part.empty()) {
         m_io.err << "quavel-cli: cannot create a folder for partial files in '" << m_options.to << "'\n";
@@ -341,26 +335,23 @@ int CCliCommands::Get()
             result = kExitFailed;
             break;
         }
-        const fs::path partial = part / name;
+        const std::string partial = JoinPath(part, name);
         const int before = m_messages.Count();
         m_progress.Begin("get " + name);
-        m_session->UploadFile(partial.string().c_str(), CCliProgress::Callback());
+        m_session->UploadFile(partial.c_str(), CCliProgress::Callback());
         bool ok = m_messages.Count() == before;
         m_progress.End(ok);
-        if (ok) {
-            fs::rename(partial, folder / name, ec);
-            if (ec) {
-                Fail(std::string(kUploadFailed) + "cannot move the file to '" + (folder / name).string() +
-                     "': " + ec.message());
-                ok = false;
-            }
+        std::string error;
+        if (ok && !ReplaceFile(partial, JoinPath(folder, name), error)) {
+            Fail(std::string(kUploadFailed) + error);
+            ok = false;
         }
         if (!ok) {
-            fs::remove(partial, ec);
+            RemoveFile(partial);
             result = kExitFailed;
         }
     }
-    fs::remove_all(part, ec);
+    RemoveFolder(part);
     return result;
 }
 
@@ -445,24 +436,22 @@ void CCliCommands::FinishStoppedCheck()
 
 int CCliCommands::Dump()
 {
-    std::error_code ec;
-    const fs::path dir(m_options.dumpDir);
-    fs::create_directory(dir, ec);
-    if (!fs::is_directory(dir, ec)) {
+    const std::string& dir = m_options.dumpDir;
+    if (!MakeFolder(dir)) {
         m_io.err << "quavel-cli: the folder '" << m_options.dumpDir << "' cannot be created\n";
         return kExitFailed;
     }
     const std::string& playerDir = m_ports->VirtualDir();
-    if (!playerDir.empty() && fs::equivalent(dir, fs::path(playerDir), ec)) {
+    if (!playerDir.empty() && SameFolder(dir, playerDir)) {
         m_io.err << "quavel-cli: the dump cannot go into the virtual player's own folder\n";
         return kExitFailed;
     }
-    const fs::path image = dir / (m_options.card ? "card.img" : "internal.img");
+    const std::string image = JoinPath(dir, m_options.card ? "card.img" : "internal.img");
     std::string fileError;
     int skipped = 0;
     m_progress.Begin("dump");
     const EDumpResult result =
-        DumpMemory(Device(), image.string(), CCliProgress::Callback(), fileError, skipped);
+        DumpMemory(Device(), image, CCliProgress::Callback(), fileError, skipped);
     m_progress.End(result == EDumpResult::Done);
     switch (result) {
     case EDumpResult::Done:

@@ -1,9 +1,8 @@
 #include "cli/CliPorts.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "cli/CliFiles.h"
 #include "cli/CliText.h"
 #include "player/VirtualPlayer.h"
 #include "port/PortOptions.h"
@@ -15,24 +14,12 @@
 #include "cli/PpdevPortIO.h"
 #endif
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr long long kImagePageBytes = 528;          // 512 data + 16 spare bytes
 constexpr long long kSmallPlayerPages = 65536;      // 32 MB: 4 chips of 8 MB
 constexpr long long kLargePlayerPages = 131072;     // 64 MB: 4 chips of 16 MB
 constexpr int kVirtualBase = 0x378;
-
-// The size of a file, or -1 when there is none.
-long long FileBytes(const fs::path& path)
-{
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
-        return -1;
-    const auto size = fs::file_size(path, ec);
-    return ec ? -1 : static_cast<long long>(size);
-}
 
 #ifndef _WIN32
 std::string Hex(int value)
@@ -115,10 +102,8 @@ std::unique_ptr<CCliPorts> CCliPorts::Open(const SCliBackend& backend, std::ostr
 
 bool CCliPorts::OpenVirtual(const SCliBackend& backend, std::string& error)
 {
-    const fs::path dir = fs::u8path(backend.virtualDir);
-    std::error_code ec;
-    fs::create_directory(dir, ec);   // a missing folder is created; its parent must exist
-    if (!fs::is_directory(dir, ec)) {
+    // A missing folder is created; its parent must exist.
+    if (!MakeFolder(backend.virtualDir)) {
         error = "the virtual player's folder '" + backend.virtualDir + "' cannot be created";
         return false;
     }
@@ -127,7 +112,10 @@ bool CCliPorts::OpenVirtual(const SCliBackend& backend, std::string& error)
     options.base = kVirtualBase;
     options.imageDir = backend.virtualDir;
     // The sizes of existing images decide; the options only shape new ones.
-    const long long internalBytes = FileBytes(dir / "internal.img");
+    // The names the virtual player opens.
+    const std::string internalImage = backend.virtualDir + "/internal.img";
+    const std::string cardImage = backend.virtualDir + "/card.img";
+    const long long internalBytes = FileBytes(internalImage);
     bool large = backend.playerSize == 64;
     if (internalBytes == kLargePlayerPages * kImagePageBytes)
         large = true;
@@ -135,23 +123,23 @@ bool CCliPorts::OpenVirtual(const SCliBackend& backend, std::string& error)
         large = false;
     if (backend.playerSize && internalBytes >= 0 && large != (backend.playerSize == 64)) {
         error = "--player-size=" + std::to_string(backend.playerSize) + " does not match the image " +
-                (dir / "internal.img").string();
+                internalImage;
         return false;
     }
     options.largeChips = large;
 
-    const long long cardBytes = FileBytes(dir / "card.img");
+    const long long cardBytes = FileBytes(cardImage);
     int cardCode = backend.cardSize ? CardCodeForSize(backend.cardSize) : 0;
     if (cardBytes >= 0) {
         const int imageCode = CardCodeOfImageSize(cardBytes);
         if (imageCode == 0) {
-            error = "the card image " + (dir / "card.img").string() + " has a size no card has";
+            error = "the card image " + cardImage + " has a size no card has";
             return false;
         }
         if (cardCode && CVirtualPlayer::CardPages(static_cast<uint8_t>(cardCode)) !=
                             CVirtualPlayer::CardPages(static_cast<uint8_t>(imageCode))) {
             error = "--card-size=" + std::to_string(backend.cardSize) + " does not match the image " +
-                    (dir / "card.img").string();
+                    cardImage;
             return false;
         }
         cardCode = imageCode;

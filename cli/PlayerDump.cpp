@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "cli/CliFiles.h"
 
 namespace {
 
@@ -59,7 +59,6 @@ SBlockLinks RebuildBlockLinks(const CRioDevice& device, int blocks)
 EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, ProgressCallback callback,
                        std::string& fileError, int& skippedBad)
 {
-    namespace fs = std::filesystem;
     skippedBad = 0;
     const int blocks = device.TotalBlocks();
     const SBlockLinks links = RebuildBlockLinks(device, blocks);
@@ -72,8 +71,7 @@ EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, Progres
     }
     auto discard = [&]() {
         file.reset();
-        std::error_code ec;
-        fs::remove(partPath, ec);
+        RemoveFile(partPath);
     };
 
     std::vector<uint8_t> data(kRioBlockSize);
@@ -115,15 +113,11 @@ EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, Progres
     device.ReleaseLink();
     if (std::fclose(file.release()) != 0) {
         fileError = "error writing to file '" + partPath + "'";
-        std::error_code ec;
-        fs::remove(partPath, ec);
+        RemoveFile(partPath);
         return EDumpResult::FileFailed;
     }
-    std::error_code ec;
-    fs::rename(partPath, imagePath, ec);
-    if (ec) {
-        fileError = "cannot rename '" + partPath + "' to '" + imagePath + "': " + ec.message();
-        fs::remove(partPath, ec);
+    if (!ReplaceFile(partPath, imagePath, fileError)) {
+        RemoveFile(partPath);
         return EDumpResult::FileFailed;
     }
     return EDumpResult::Done;

@@ -69,6 +69,21 @@ TEST_F(CCliTest, PutListsGetsBackAndLandsOnThePlayer)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(to), std::filesystem::directory_iterator()), 2);
 }
 
+TEST_F(CCliTest, NamesOfAnyCodePageGoBothWays)
+{
+    const std::string name = "caf\xE9 \xE0 la cr\xE8me.mp3";   // Latin-1 bytes
+    const std::string file = MakeFile(name, 5000, 9);
+    ASSERT_EQ(Cli({"put", file}).code, kExitDone);
+    SCliRun json = Cli({"list", "--json"});
+    ASSERT_EQ(json.code, kExitDone) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out)["files"][0]["name"], "caf\xC3\xA9 \xC3\xA0 la cr\xC3\xA8me.mp3");
+    const std::string to = Path("to");
+    std::filesystem::create_directory(to);
+    SCliRun get = Cli({"get", name, "--to", to});
+    ASSERT_EQ(get.code, kExitDone) << get.err;
+    EXPECT_EQ(ReadFile(to + "/" + name), ReadFile(file));
+}
+
 TEST_F(CCliTest, InfoTellsMemoryPortAndSpeed)
 {
     ASSERT_EQ(Cli({"put", MakeFile("a.mp3", 40000, 3)}).code, kExitDone);
