@@ -342,7 +342,7 @@ int CCliCommands::Get()
         bool ok = m_messages.Count() == before;
         m_progress.End(ok);
         std::string error;
-        if (ok && !ReplaceFile(partial, JoinPath(folder, name), error)) {
+        if (ok && !MoveReplacing(partial, JoinPath(folder, name), error)) {
             Fail(std::string(kUploadFailed) + error);
             ok = false;
         }

@@ -29,6 +29,11 @@ int Stat(const std::string& path, SStat& st) { return stat(path.c_str(), &st); }
 
 bool IsFolder(const std::string& path)
 {
+#ifdef _WIN32
+    // The C library's stat refuses a folder written with a trailing backslash.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#endif
     SStat st;
     return Stat(path, st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
 }
@@ -57,7 +62,7 @@ void RemoveFile(const std::string& path)
     std::remove(path.c_str());
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error)
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& error)
 {
 #ifdef _WIN32
     if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))

@@ -12,7 +12,7 @@ bool MakeFolder(const std::string& path);
 void RemoveFolder(const std::string& path);     // an empty folder
 void RemoveFile(const std::string& path);
 // Moves a file, replacing a file of the target's name.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& error);
 // Size of a file in bytes, or -1 when there is no such file.
 long long FileBytes(const std::string& path);
 // Bytes free for this user on the drive of a folder; 0 when unknown.

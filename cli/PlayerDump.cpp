@@ -116,7 +116,7 @@ EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, Progres
         RemoveFile(partPath);
         return EDumpResult::FileFailed;
     }
-    if (!ReplaceFile(partPath, imagePath, fileError)) {
+    if (!MoveReplacing(partPath, imagePath, fileError)) {
         RemoveFile(partPath);
         return EDumpResult::FileFailed;
     }

@@ -62,12 +62,13 @@ protected:
         std::vector<uint8_t> bytes = MakeBytes(size, seed);
         for (size_t i = 0; i < header.size() && i < size; ++i)
             bytes[i] = header[i];
-        const std::string path = m_folder.Path(name);
+        const std::string path = Path(name);
         EXPECT_TRUE(WriteFile(path, bytes));
         return path;
     }
 
-    std::string Path(const std::string& name) const { return m_folder.Path(name); }
+    // Joined as bytes: a name in another code page must reach the file system unchanged.
+    std::string Path(const std::string& name) const { return m_folder.Path("") + name; }
 
     // Stops the running operation before block `at` (only the first time it is reached).
     static void InterruptAt(int at)
