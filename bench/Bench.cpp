@@ -3,7 +3,9 @@
 //   register traffic of single operations (player ready at once),
 //   modelled transfer rate at 1 us per register access with datasheet busy
 //   times (model_kbps: kilobits per second, model_kBps: kilobytes per second),
-//   host speed of a full 32 MB memory written file by file and read back.
+//   host speed of a full 32 MB memory written file by file and read back,
+//   the cost of identifying the chip again after each operation's last block
+//   (the check that tells a vanished player from a successful transfer).
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -193,12 +195,76 @@ bool FullCycle()
     return true;
 }
 
+// Register accesses of whole operations as the session runs them, and the share
+// of them spent on the identification (Detect) that follows the last block of a
+// download or upload and each directory write: register writes + reads. A
+// bad-block check adds one only for each block that fails its patterns.
+bool VanishCheckCost()
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "quavel-bench-vanish";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const SSpeed& s : kSpeeds) {
+        CVirtualPlayer player(PlayerOptions(true));
+        CRioDevice dev(player);
+        dev.SetPort(888);
+        ApplySpeed(dev, s);
+        if (!Check(dev.Detect(), dev, "Detect") || !Check(dev.ReadDirectory(), dev, "ReadDirectory"))
+            return false;
+        player.ResetCounters();
+        if (!Check(dev.Detect(), dev, "Detect"))
+            return false;
+        const uint64_t check = player.Writes() + player.Reads();
+        struct SCase {
+            const char* op;
+            size_t bytes;
+        };
+        const SCase cases[] = {{"Download+WriteDirectory", 1}, {"Download+WriteDirectory", 32768u * 4},
+                               {"Download+WriteDirectory", 32768u * 128}, {"Upload", 32768u * 4},
+                               {"Delete+WriteDirectory", 0}};
+        int n = 0;
+        for (const SCase& c : cases) {
+            const std::string path = (dir / ("f" + std::to_string(n++) + ".mp3")).string();
+            bool ok = true;
+            int checks = 2;
+            player.ResetCounters();
+            if (std::strcmp(c.op, "Upload") == 0) {
+                const std::string up = (dir / "f1.mp3").string();
+                ok = dev.UploadFile(up.c_str(), nullptr);
+                checks = 1;
+            } else if (std::strcmp(c.op, "Delete+WriteDirectory") == 0) {
+                ok = dev.DeleteFile("f0.mp3") && dev.WriteDirectory();
+                checks = 1;
+            } else {
+                std::FILE* out = std::fopen(path.c_str(), "wb");
+                if (!out)
+                    return false;
+                std::vector<uint8_t> bytes(c.bytes, 0x3C);
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+                player.ResetCounters();
+                ok = dev.DownloadFile(path.c_str(), nullptr) && dev.WriteDirectory();
+            }
+            if (!Check(ok, dev, c.op))
+                return false;
+            const uint64_t total = player.Writes() + player.Reads();
+            std::printf("op=VanishCheck case=%s blocks=%llu speed=%s accesses=%llu check_accesses=%llu share=%.2f%%\n",
+                        c.op, static_cast<unsigned long long>((c.bytes + 32767) / 32768), s.name,
+                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(checks * check),
+                        100.0 * double(checks * check) / double(total));
+        }
+    }
+    fs::remove_all(dir);
+    return true;
+}
+
 }  // namespace
 
 int main()
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (!TrafficCases() || !ModelCases() || !FullCycle())
+    if (!TrafficCases() || !ModelCases() || !VanishCheckCost() || !FullCycle())
         return 1;
     return 0;
 }

@@ -4,18 +4,8 @@
 
 namespace {
 
-constexpr uint8_t kCtlRest = 0x04;
-constexpr uint8_t kCtlData = 0x00;
 constexpr int kAttempts = 3;
 constexpr unsigned kPauseMs = 1000;
-
-// Flash command codes passed after controller command 0xA1.
-constexpr uint8_t kFlashRead = 0x00;
-constexpr uint8_t kFlashEraseSetup = 0x60;
-constexpr uint8_t kFlashEraseConfirm = 0xD0;
-constexpr uint8_t kFlashProgramSetup = 0x80;
-constexpr uint8_t kFlashProgramConfirm = 0x10;
-constexpr uint8_t kFlashStatus = 0x70;
 
 } // namespace
 
@@ -24,7 +14,7 @@ RioChipAddress CRioDevice::ChipAddress(uint32_t page) const
     RioChipAddress a;
     a.a1 = uint8_t(page & 0xFF);
     if (m_memory) {
-        a.chip = 4;
+        a.chip = kCardChip;
         a.a2 = uint8_t((page >> 8) & 0xFF);
     } else if (m_largeChip) {
         a.chip = uint8_t(page >> 15);
@@ -69,9 +59,9 @@ void CRioDevice::SpareArea(const uint8_t* page, uint16_t prev, uint16_t next,
 
 void CRioDevice::StatusStrobe()
 {
-    WriteCommand(0xA1);
+    WriteCommand(kCmdFlash);
     WriteData(kFlashStatus);
-    WriteCommand(0xA0);
+    WriteCommand(kCmdRead);
     m_io.PortWrite(m_control, kCtlData);
     Delay(m_delayTx);
     m_io.PortWrite(m_control, kCtlRest);
@@ -83,11 +73,11 @@ void CRioDevice::StatusStrobe()
 void CRioDevice::SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column)
 {
     const RioChipAddress a = ChipAddress(page);
-    WriteCommand(0xAB);
+    WriteCommand(kCmdSelect);
     WriteData(a.chip);
-    WriteCommand(0xA1);
+    WriteCommand(kCmdFlash);
     WriteData(flashCommand);
-    WriteCommand(0xA2);
+    WriteCommand(kCmdAddress);
     if (column)
         WriteData(0x00);
     WriteData(a.a1);
@@ -104,7 +94,7 @@ bool CRioDevice::TxBlock(const uint8_t* buffer, int block, uint16_t prev, uint16
     const int unitPages = m_memory ? 32 : 16;
     for (int p = 0; p < kRioPagesPerBlock; p += unitPages) {
         SelectAndAddress(kFlashEraseSetup, firstPage + p, false);
-        WriteCommand(0xA1);
+        WriteCommand(kCmdFlash);
         WriteData(kFlashEraseConfirm);
         if (!WaitReady())
             return false;
@@ -115,11 +105,11 @@ bool CRioDevice::TxBlock(const uint8_t* buffer, int block, uint16_t prev, uint16
     for (int i = 0; i < kRioPagesPerBlock; ++i) {
         const uint8_t* data = buffer + i * kRioPageSize;
         SelectAndAddress(kFlashProgramSetup, firstPage + i, true);
-        WriteCommand(0xA3);
+        WriteCommand(kCmdWrite);
         WriteStream(data, kRioPageSize);
         SpareArea(data, prev, next, spare);
         WriteStream(spare, kRioSpareSize);
-        WriteCommand(0xA1);
+        WriteCommand(kCmdFlash);
         WriteData(kFlashProgramConfirm);
         if (!WaitReady())
             return false;
@@ -137,7 +127,7 @@ bool CRioDevice::RxBlock(uint8_t* buffer, int block)
         SelectAndAddress(kFlashRead, firstPage + i, true);
         if (!WaitReady())
             return false;
-        WriteCommand(0xA0);
+        WriteCommand(kCmdRead);
         uint8_t* out = buffer + i * kRioPageSize;
         for (int k = 0; k < kRioPageSize; ++k)
             out[k] = ReadByte();

@@ -130,7 +130,8 @@ constexpr int kRioErrTxRetries = 5;          // "too many retries for tx block"
 constexpr int kRioErrRxRetries = 6;          // "too many retries for rx block"
 // 7: "invalid directory checksum, initialization recommended",
 //    "no free 32K blocks, initialization recommended",
-//    "invalid block chain of file '%s', initialization recommended"
+//    "invalid block chain of file '%s', initialization recommended",
+//    "invalid free block count, initialization recommended"
 constexpr int kRioErrDirectory = 7;
 constexpr int kRioErrNoFile = 8;             // "file '%s' not present on device"
 constexpr int kRioErrPosition = 9;           // "invalid file position"
@@ -141,6 +142,7 @@ constexpr int kRioErrStat = 13;              // "stat() failed for '%s'"
 constexpr int kRioErrRead = 14;              // "error reading from file '%s'"
 constexpr int kRioErrWrite = 15;             // "error writing to file '%s'"
 constexpr int kRioErrInterrupted = 16;       // "operation interrupted"
+constexpr int kRioErrNoDirectory = 17;       // "directory not read from device"
 
 // Room for the formatted error text, terminator included: any Windows path
 // fits whole in the longest text; longer ones are cut.
@@ -152,6 +154,32 @@ class CRioDevice {
 public:
     // Register offsets from the port base.
     enum { kDataOffset = 0, kStatusOffset = 1, kControlOffset = 2 };
+    // Controller command bytes, each sent with WriteCommand.
+    enum : uint8_t {
+        kCmdRead = 0xA0,        // start reading from the flash chip
+        kCmdFlash = 0xA1,       // pass one flash command code (DAT)
+        kCmdAddress = 0xA2,     // pass address bytes (one DAT each)
+        kCmdWrite = 0xA3,       // start writing: a WriteStream run follows
+        kCmdWake = 0xA8,        // wake-up strobe of OpenLink
+        kCmdSelect = 0xAB,      // select a memory chip (DAT: chip number)
+        kCmdLink = 0xAD,        // link handshake: DAT 0x55 wakes, DAT 0xFF releases
+        kCmdLinkCheck = 0xAE,   // second wake-up handshake byte (DAT 0xAA)
+    };
+    // Flash command codes passed after kCmdFlash.
+    enum : uint8_t {
+        kFlashRead = 0x00,
+        kFlashEraseSetup = 0x60,
+        kFlashEraseConfirm = 0xD0,
+        kFlashProgramSetup = 0x80,
+        kFlashProgramConfirm = 0x10,
+        kFlashStatus = 0x70,
+        kFlashIdentify = 0x90,
+    };
+    // Control register values: 0x04 rests, 0x0C strobes a command, 0x00
+    // strobes a data byte or starts a read. Status bit 3 is the ready signal.
+    enum : uint8_t { kCtlData = 0x00, kCtlRest = 0x04, kCtlCommand = 0x0C, kStatusReady = 0x08 };
+    // Card chip number, sent after kCmdSelect; the internal chips are 0 to 3.
+    enum { kCardChip = 4 };
     // Initial delay counts.
     enum { kDefaultDelayInit = 20000, kDefaultDelayTx = 100, kDefaultDelayRx = 2 };
 
@@ -183,8 +211,14 @@ public:
     // --- Storage layout --------------------------------------------------------
     // Slot of the first in-use entry whose name equals name, or -1.
     int FindEntry(const char* name) const;
-    // Lowest free block (state 0xFF) from 0 to 8191, or -1.
+    // Lowest free block (state 0xFF) of the selected memory, or -1. Block 0
+    // holds the directory and is never given to a file, and places at and
+    // above TotalBlocks() lie outside the memory: neither is searched. Every
+    // consistent directory gives the same block as a search from 0 to 8191.
     int FindFreeBlock() const;
+    // Places marked free below TotalBlocks(), block 0 included: what the
+    // header's free count must equal.
+    int CountFreeBlocks() const;
     // Blocks of the selected memory: the external block count, or 1024/2048.
     int TotalBlocks() const;
     // Entries that may be used: the header count, never more than 60.
@@ -201,6 +235,17 @@ public:
     bool UploadFile(const char* path, ProgressCallback callback);
 
     // --- State ---------------------------------------------------------------
+    // What the directory image is. Only a directory read with sound checksums,
+    // or one made by Format, may be changed and written back: DownloadFile,
+    // DeleteFile, ReorderFiles and WriteDirectory refuse any other image (code
+    // 7 after a checksum fault, else code 17), so that a corrupt block, a block
+    // of the other memory or an image never read is never stored on the player.
+    enum EDirectoryState { kDirectoryNotRead, kDirectoryValid, kDirectoryBadChecksum };
+    EDirectoryState GetDirectoryState() const { return m_directoryState; }
+    bool HasValidDirectory() const { return m_directoryState == kDirectoryValid; }
+    // For tests and tools that build an image by hand.
+    void SetDirectoryState(EDirectoryState state) { m_directoryState = state; }
+
     int GetErrorCode() const { return m_errorCode; }
     const char* GetErrorText() const { return m_errorText; }
 
@@ -223,9 +268,14 @@ public:
     void SetIODelayTx(int v) { m_delayTx = v; }
     void SetIODelayRx(int v) { m_delayRx = v; }
 
-    // Memory selection: 0 internal, nonzero external.
+    // Memory selection: 0 internal, nonzero external. Choosing a memory, even
+    // the same one again, makes the image one that was not read from it.
     int GetMemory() const { return m_memory; }
-    void SetMemory(int v) { m_memory = v; }
+    void SetMemory(int v)
+    {
+        m_memory = v;
+        m_directoryState = kDirectoryNotRead;
+    }
     // Set by Detect for a 16 MB internal chip; the setter is for tests and tools.
     int GetLargeChip() const { return m_largeChip; }
     void SetLargeChip(int v) { m_largeChip = v; }
@@ -250,6 +300,14 @@ private:
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
     bool CheckChain(int slot, bool forUpload);
+    bool RefuseUnlessValid();
+    bool PlayerAnswers();
+    void ResetDirectory();
+
+    // Every operation that changes the image saves it first and puts it back
+    // when it fails, so that a failure leaves the image as it was.
+    class CImageGuard;
+    friend class CImageGuard;
 
     CPortIO& m_io;
     int m_base = 0;
@@ -268,4 +326,5 @@ private:
     char m_errorText[kRioErrorTextSize] = {};
 
     uint8_t m_directory[kRioBlockSize] = {};
+    EDirectoryState m_directoryState = kDirectoryNotRead;
 };

@@ -1,6 +1,7 @@
 // Moving files between the PC and the player: DownloadFile (PC to player) and
 // UploadFile (player to PC).
 #include "device/RioDevice.h"
+#include "device/RioImageGuard.h"
 
 #include <sys/stat.h>
 
@@ -35,6 +36,8 @@ uint32_t CaptureFrameHeader(const uint8_t* bytes, size_t n)
 
 bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
 {
+    if (!RefuseUnlessValid())
+        return false;
     if (RioGet16(m_directory) >= kRioMaxEntries) {
         SetError(kRioErrEntries, "max number of directory entries (%d) already in use", kRioMaxEntries);
         return false;
@@ -51,8 +54,21 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
     }
     const unsigned long long size = (unsigned long long)st.st_size;
     const unsigned long long need = size / kRioBlockSize + (size % kRioBlockSize ? 1 : 0);
+    // Blocks are searched below the memory's size, which a card must tell first.
+    if (!EnsureExternalBlocks())
+        return false;
     DirectoryHeader h = GetHeader();
-    if (need > h.free) {
+    // A header that promises more free blocks than the state table holds is
+    // corrupt: the download would run out of blocks part-way.
+    if (h.free > CountFreeBlocks()) {
+        SetError(kRioErrDirectory, "invalid free block count, initialization recommended");
+        return false;
+    }
+    // The first file of an empty directory also takes the directory block.
+    // After the last file has been deleted that block is still marked used
+    // and counted: it is not counted a second time.
+    const bool takesDirectoryBlock = h.count == 0 && GetBlockState(0) != kRioBlockUsed;
+    if (need + (takesDirectoryBlock ? 1 : 0) > h.free) {
         SetError(kRioErrNoMemory, "not enough memory on device to download '%s'", path);
         return false;
     }
@@ -66,8 +82,9 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
     const uint32_t frameHeader = CaptureFrameHeader(head, headRead);
     fseek(file.get(), 0, SEEK_SET);
 
-    // From here on the image changes; a failure leaves it as far as it got.
-    if (h.count == 0) {
+    // From here on the image changes; a failure puts it back as it was.
+    CImageGuard guard(*this);
+    if (takesDirectoryBlock) {
         SetBlockState(0, kRioBlockUsed);
         SetBlockLink(0, 0);
         h.used = uint16_t(h.used + 1);
@@ -138,7 +155,10 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
         prev = uint16_t(cur);
         cur = next;
     }
+    if (!PlayerAnswers())
+        return false;
     ReleaseLink();
+    guard.Keep();
     return true;
 }
 
@@ -183,6 +203,9 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback)
         }
         b = GetBlockLink(b);
     }
+    // Bytes read from a player that vanished are 0xFF, not the file.
+    if (!PlayerAnswers())
+        return false;
     // Buffered data reaches the disk at the close: a failure there is a
     // failed write too.
     if (fclose(file.release()) != 0) {

@@ -2,6 +2,7 @@
 // check, delete and reorder. Only ReadDirectory and WriteDirectory move the
 // directory block; the others change the image.
 #include "device/RioDevice.h"
+#include "device/RioImageGuard.h"
 
 #include <cstring>
 #include <ctime>
@@ -18,46 +19,82 @@ bool AllBytesAre(const uint8_t* p, size_t n, uint8_t v)
 
 } // namespace
 
+bool CRioDevice::RefuseUnlessValid()
+{
+    if (m_directoryState == kDirectoryValid)
+        return true;
+    if (m_directoryState == kDirectoryBadChecksum)
+        SetError(kRioErrDirectory, "invalid directory checksum, initialization recommended");
+    else
+        SetError(kRioErrNoDirectory, "directory not read from device");
+    return false;
+}
+
+// With nothing attached the status register reads 0x7F, whose ready bit is
+// set: a player that lost its power takes every block "successfully" and
+// reads as 0xFF bytes. Identifying the chip again after an operation's last
+// block tells the two apart without touching the block transfers; Detect
+// leaves "device not found" when nothing answers.
+bool CRioDevice::PlayerAnswers()
+{
+    return Detect();
+}
+
 bool CRioDevice::ReadDirectory()
 {
+    m_directoryState = kDirectoryNotRead;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
     if (!buffer) {
         SetError(kRioErrNew, "new failed");
         return false;
     }
-    if (!ReceiveBlock(buffer.get(), 0))
+    uint8_t* block = buffer.get();
+    if (!ReceiveBlock(block, 0))
+        return false;
+    const DirectoryHeader h = DirectoryHeader::Read(block);
+    const bool sound = HeaderChecksum(block) == h.headerChecksum && BodyChecksum(block) == h.bodyChecksum;
+    // A player that vanished during the read gives 0xFF bytes, which fail the
+    // checksums: that is "device not found", not a corrupt directory.
+    if (!sound && !PlayerAnswers())
         return false;
     ReleaseLink();
-    std::memcpy(m_directory, buffer.get(), kRioBlockSize);
-    const DirectoryHeader h = GetHeader();
-    if (HeaderChecksum(m_directory) != h.headerChecksum || BodyChecksum(m_directory) != h.bodyChecksum) {
-        // The block stays in the image as read.
+    // The block stays in the image as read, also when it fails the checks.
+    std::memcpy(m_directory, block, kRioBlockSize);
+    if (!sound) {
+        m_directoryState = kDirectoryBadChecksum;
         SetError(kRioErrDirectory, "invalid directory checksum, initialization recommended");
         return false;
     }
+    m_directoryState = kDirectoryValid;
     return true;
 }
 
 bool CRioDevice::WriteDirectory()
 {
+    if (!RefuseUnlessValid())
+        return false;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
     if (!buffer) {
         SetError(kRioErrNew, "new failed");
         return false;
     }
+    // The stamped copy goes to the player; the image takes its header only
+    // once the player has it.
+    uint8_t* block = buffer.get();
+    std::memcpy(block, m_directory, kRioBlockSize);
     // Time first, then the body checksum, then the header checksum over both.
-    DirectoryHeader h = GetHeader();
+    DirectoryHeader h = DirectoryHeader::Read(block);
     h.time = uint32_t(time(nullptr));
-    SetHeader(h);
-    h.bodyChecksum = BodyChecksum(m_directory);
-    SetHeader(h);
-    h.headerChecksum = HeaderChecksum(m_directory);
-    SetHeader(h);
+    h.Write(block);
+    h.bodyChecksum = BodyChecksum(block);
+    h.Write(block);
+    h.headerChecksum = HeaderChecksum(block);
+    h.Write(block);
 
-    std::memcpy(buffer.get(), m_directory, kRioBlockSize);
-    if (!SendBlock(buffer.get(), 0, 0, 0))
+    if (!SendBlock(block, 0, 0, 0) || !PlayerAnswers())
         return false;
     ReleaseLink();
+    std::memcpy(m_directory, block, kRioHeaderSize);
     return true;
 }
 
@@ -71,25 +108,42 @@ bool CRioDevice::EnsureExternalBlocks()
     return Detect();
 }
 
-bool CRioDevice::Format(int check, ProgressCallback callback)
+// The directory of an empty memory: no entries, every block free.
+void CRioDevice::ResetDirectory()
 {
-    if (!EnsureExternalBlocks())
-        return false;
     std::memset(m_directory, 0, kRioHeaderSize);
     DirectoryHeader h;
     h.formatMark = kRioFormatMark;
+    h.total = uint16_t(TotalBlocks());
+    h.free = h.total;
     SetHeader(h);
     std::memset(m_directory + kRioEntriesOffset, 0, kRioEntriesSize);
     std::memset(m_directory + kRioStateOffset, kRioBlockFree, kRioTableBlocks);
     std::memset(m_directory + kRioLinkOffset, 0, 2 * kRioTableBlocks);
+    m_directoryState = kDirectoryValid;
+}
 
-    if (check && !CheckBadBlocks(callback))
+bool CRioDevice::Format(int check, ProgressCallback callback)
+{
+    if (!EnsureExternalBlocks())
         return false;
-
-    h = GetHeader();
-    h.total = uint16_t(TotalBlocks());
-    h.free = uint16_t(h.total - h.bad);
-    SetHeader(h);
+    CImageGuard guard(*this);
+    ResetDirectory();
+    if (check) {
+        // The pattern test overwrites every block. Store the empty directory
+        // first, so that no valid directory on the player ever lists a block
+        // the test has touched. From then on the image is that directory,
+        // whatever the test does.
+        if (!WriteDirectory())
+            return false;
+        guard.Keep();
+        if (!CheckBadBlocks(callback))
+            return false;
+        DirectoryHeader h = GetHeader();
+        h.free = uint16_t(h.total - h.bad);
+        SetHeader(h);
+    }
+    guard.Keep();
     return true;
 }
 
@@ -102,6 +156,7 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
         SetError(kRioErrNew, "new failed");
         return false;
     }
+    CImageGuard guard(*this);
     uint8_t* buf = buffer.get();
     int n = TotalBlocks();
     if (n > kRioTableBlocks)
@@ -124,6 +179,10 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
             if (AllBytesAre(buf, kRioBlockSize, 0x55))
                 mark = kRioBlockFree;
         }
+        // A vanished player fails both patterns on every block from then on:
+        // ask whether it still answers before calling a block bad.
+        if (mark == kRioBlockBad && !PlayerAnswers())
+            return false;
         SetBlockState(i, mark);
         if (mark == kRioBlockBad)
             ++bad;
@@ -132,38 +191,37 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
     h.used = uint16_t(bad);
     h.bad = uint16_t(bad);
     SetHeader(h);
+    guard.Keep();
     return true;
 }
 
-// A chain read from the player may be corrupt. Before walking it, make sure
-// that every block number indexes the tables (below 8192) and that no block
-// comes twice (a cycle would never end). For an upload every one of the
-// entry's blocks must be a file block (1 and up): block 0 is the directory.
+// A chain read from the player may be corrupt or hostile. Before walking it,
+// make sure that every block number lies in the memory (below TotalBlocks(),
+// or below the 8192 table places while a card's size is unknown), that none is
+// block 0 (the directory) and that no block comes twice (a cycle would never
+// end). An upload follows the entry's block count. A delete frees the chain, so
+// it must be exactly what the directory counts: the entry's number of blocks,
+// each marked used, the last one's link 0; then the counters stay true.
 bool CRioDevice::CheckChain(int slot, bool forUpload)
 {
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
+    int limit = TotalBlocks();
+    if (limit <= 0 || limit > kRioTableBlocks)
+        limit = kRioTableBlocks;
     uint8_t seen[kRioTableBlocks / 8] = {};
     bool sound = true;
     int b = e.firstBlock;
-    if (forUpload) {
-        for (int i = 0; i < e.blocks && sound; ++i) {
-            if (b == 0 || b >= kRioTableBlocks || (seen[b >> 3] & (1 << (b & 7))))
-                sound = false;
-            else {
-                seen[b >> 3] |= uint8_t(1 << (b & 7));
-                b = GetBlockLink(b);
-            }
-        }
-    } else {
-        while (b != 0 && sound) {
-            if (b >= kRioTableBlocks || (seen[b >> 3] & (1 << (b & 7))))
-                sound = false;
-            else {
-                seen[b >> 3] |= uint8_t(1 << (b & 7));
-                b = GetBlockLink(b);
-            }
+    for (int i = 0; i < e.blocks && sound; ++i) {
+        if (b == 0 || b >= limit || (seen[b >> 3] & (1 << (b & 7))) ||
+            (!forUpload && GetBlockState(b) != kRioBlockUsed)) {
+            sound = false;
+        } else {
+            seen[b >> 3] |= uint8_t(1 << (b & 7));
+            b = GetBlockLink(b);
         }
     }
+    if (!forUpload && b != 0)
+        sound = false;      // the chain goes on past the entry's count
     if (!sound) {
         char name[kRioNameSize + 1];
         e.GetName(name);
@@ -174,11 +232,14 @@ bool CRioDevice::CheckChain(int slot, bool forUpload)
 
 bool CRioDevice::DeleteFile(const char* name)
 {
+    if (!RefuseUnlessValid())
+        return false;
     const int slot = FindEntry(name);
     if (slot < 0) {
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
+    // Nothing changes before the chain has been checked, and nothing fails after.
     if (!CheckChain(slot, false))
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
@@ -207,6 +268,8 @@ bool CRioDevice::DeleteFile(const char* name)
 
 bool CRioDevice::ReorderFiles(const uint32_t* positions, int n)
 {
+    if (!RefuseUnlessValid())
+        return false;
     std::unique_ptr<uint8_t[]> work = AllocateBuffer(kRioEntriesSize);
     if (!work) {
         SetError(kRioErrNew, "new failed");

@@ -98,16 +98,21 @@ void CRioSession::ShowFailure(const char* heading, bool withDeviceText) {
     m_messages.ShowError(text.c_str());
 }
 
+// A block that fails its checksums is no directory: it is reported like any
+// failed read, with the device's own text, and the list shows no rows of it.
+// The device then refuses to change or write that image; Initialize still
+// works and makes a sound directory again.
 bool CRioSession::ReadDirectory() {
     if (!m_device)
         return false;
     if (m_device->ReadDirectory())
         return true;
-    // A checksum fault leaves the block as read in the image; the list shows it.
-    if (m_device->GetErrorCode() == kRioErrDirectory)
-        return true;
     ShowFailure(kDownloadDirectoryFailed);
     return false;
+}
+
+bool CRioSession::HasDirectory() const {
+    return m_device && m_device->HasValidDirectory();
 }
 
 bool CRioSession::GetDirectoryHeader(uint8_t header[kRioHeaderSize]) {
@@ -119,7 +124,7 @@ bool CRioSession::GetDirectoryHeader(uint8_t header[kRioHeaderSize]) {
 
 bool CRioSession::GetMemoryFigure(int& kb, uint16_t DirectoryHeader::*field) {
     kb = 0;
-    if (!m_device)
+    if (!HasDirectory())
         return false;
     kb = static_cast<int>(m_device->GetHeader().*field) * (kRioBlockSize / 1024);
     return true;
@@ -138,7 +143,7 @@ bool CRioSession::GetFreeMemory(int& kb) {
 }
 
 bool CRioSession::GetEntryRow(int index, std::unique_ptr<CFileEntry>& row) {
-    if (!m_device)
+    if (!HasDirectory())
         return false;
     const int count = m_device->EntryCount();   // never more than the 60 slots
     if (count == 0 || index < 0 || index >= count)

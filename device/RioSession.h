@@ -28,6 +28,7 @@ public:
     // The virtual operations, in their fixed slot order.
     virtual ~CRioSession();
     virtual bool Connect();
+    // False, with a message, on any failure, a checksum fault included.
     virtual bool ReadDirectory();
     virtual bool GetDirectoryHeader(uint8_t header[kRioHeaderSize]);
     virtual bool GetTotalMemory(int& kb);
@@ -50,6 +51,11 @@ public:
     static std::string FormatDateTime(uint32_t seconds);
 
     bool IsConnected() const { return m_device != nullptr; }
+    // Whether the image is a directory read soundly from the selected memory
+    // (or made by Initialize). Without one, GetEntryRow and the memory figures
+    // answer false (0 KB) and downloads, deletes and reorders are refused with
+    // the device's text; after a checksum fault only Initialize helps.
+    bool HasDirectory() const;
     int GetPortInUse() const { return m_port; }
     // The delays read from the settings at the last Connect (-1 before it).
     int GetStoredIODelayInit() const { return m_ioDelayInit; }

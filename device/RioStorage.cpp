@@ -145,10 +145,30 @@ int CRioDevice::FindEntry(const char* name) const
     return -1;
 }
 
+// The places of the selected memory in the state table: never more than the
+// table holds, whatever the card reports.
+static int TablePlaces(int total)
+{
+    return total < kRioTableBlocks ? total : kRioTableBlocks;
+}
+
 int CRioDevice::FindFreeBlock() const
 {
-    const void* hit = std::memchr(m_directory + kRioStateOffset, kRioBlockFree, kRioTableBlocks);
+    const int places = TablePlaces(TotalBlocks());
+    if (places <= 1)
+        return -1;
+    const uint8_t* states = m_directory + kRioStateOffset;
+    const void* hit = std::memchr(states + 1, kRioBlockFree, size_t(places - 1));
     if (!hit)
         return -1;
-    return int(static_cast<const uint8_t*>(hit) - (m_directory + kRioStateOffset));
+    return int(static_cast<const uint8_t*>(hit) - states);
+}
+
+int CRioDevice::CountFreeBlocks() const
+{
+    const int places = TablePlaces(TotalBlocks());
+    int n = 0;
+    for (int b = 0; b < places; ++b)
+        n += GetBlockState(b) == kRioBlockFree;
+    return n;
 }

@@ -7,14 +7,13 @@
 
 namespace {
 
-// Control register values: 0x04 rests, 0x0C strobes a command, 0x00 strobes
-// a data byte or starts a read.
-constexpr uint8_t kCtlRest = 0x04;
-constexpr uint8_t kCtlCommand = 0x0C;
-constexpr uint8_t kCtlData = 0x00;
-
-constexpr uint8_t kStatusReady = 0x08;
 constexpr unsigned kReadyTimeoutMs = 1000;
+
+// Wake-up handshake bytes and the release byte, sent as DAT after kCmdLink and
+// kCmdLinkCheck.
+constexpr uint8_t kWakeFirst = 0x55;
+constexpr uint8_t kWakeSecond = 0xAA;
+constexpr uint8_t kRelease = 0xFF;
 
 // Device codes of the identification table and their size in 512-byte pages.
 int PagesOfDeviceCode(uint8_t code)
@@ -137,16 +136,16 @@ bool CRioDevice::WaitReady()
 bool CRioDevice::OpenLink()
 {
     m_io.PortWrite(m_control, kCtlRest);
-    WriteCommand(0xA8);
+    WriteCommand(kCmdWake);
     m_io.PortWrite(m_control, kCtlData);
     Delay(m_delayInit);
     m_io.PortWrite(m_control, kCtlRest);
     Delay(m_delayInit);
-    WriteCommand(0xAD);
-    WriteData(0x55);
-    WriteCommand(0xAE);
-    WriteData(0xAA);
-    WriteCommand(0xA8);
+    WriteCommand(kCmdLink);
+    WriteData(kWakeFirst);
+    WriteCommand(kCmdLinkCheck);
+    WriteData(kWakeSecond);
+    WriteCommand(kCmdWake);
     m_io.PortWrite(m_control, kCtlData);
     Delay(m_delayInit);
     m_io.PortWrite(m_control, kCtlRest);
@@ -156,8 +155,8 @@ bool CRioDevice::OpenLink()
 
 void CRioDevice::ReleaseLink()
 {
-    WriteCommand(0xAD);
-    WriteData(0xFF);
+    WriteCommand(kCmdLink);
+    WriteData(kRelease);
     m_io.PortWrite(m_data, 0x00);
 }
 
@@ -165,13 +164,13 @@ bool CRioDevice::Detect()
 {
     if (!OpenLink())
         return false;
-    WriteCommand(0xAB);
-    WriteData(m_memory ? 4 : 0);
-    WriteCommand(0xA1);
-    WriteData(0x90);
-    WriteCommand(0xA2);
+    WriteCommand(kCmdSelect);
+    WriteData(m_memory ? kCardChip : 0);
+    WriteCommand(kCmdFlash);
+    WriteData(kFlashIdentify);
+    WriteCommand(kCmdAddress);
     WriteData(0x00);
-    WriteCommand(0xA0);
+    WriteCommand(kCmdRead);
     const uint8_t maker = ReadByte();
     const uint8_t device = ReadByte();
     if (maker == 0x00 || maker == 0xA0 || maker == 0xAA || maker == 0xDD || maker == 0xFF) {

@@ -70,9 +70,6 @@ int CDirectPortIO::MilliClock()
 
 bool CDirectPortIO::CanUse(uint16_t address)
 {
-    // The Windows 9x family does not protect the ports.
-    if ((::GetVersion() & 0x80000000u) != 0)
-        return true;
     PVOID handler = ::AddVectoredExceptionHandler(1, ProbeHandler);
     if (handler == nullptr)
         return false;

@@ -1,7 +1,7 @@
 // The printer port through the processor's IN and OUT instructions. Only a
-// process that may execute them can use this backend: every process on the
-// Windows 9x family, and on NT-family systems one that has been given I/O
-// privilege; CanUse() finds out without crashing.
+// process that may execute them can use this backend: one that has been given
+// I/O privilege (Quavel needs Windows Vista or later, where user programs have
+// no port access of their own); CanUse() finds out without crashing.
 #pragma once
 
 #include "port/PortIO.h"

@@ -94,6 +94,37 @@ TEST_F(FilesTest, FirstDownloadIntoAnEmptyMemoryAndBack)
     EXPECT_EQ(1, CountReleases(port.log));
 }
 
+// A successful download moves its blocks exactly as before; after its last block
+// it identifies the chip once (a vanished player answers nothing), then releases.
+TEST_F(FilesTest, SuccessfulTransfersAreTheirBlocksThenOneIdentification)
+{
+    CTempFile f("quavel_dev_traffic.mp3");
+    const std::vector<uint8_t> data = Pattern(40000, 9);    // blocks 1 and 2
+    f.Write(data);
+    port.logging = true;
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+    ASSERT_TRUE(dev.WriteDirectory());
+    const std::vector<PortAccess> actual = port.log;
+
+    CFakePort other(888);
+    CRioDevice expected(other);
+    expected.SetPort(888);
+    expected.SetIODelayInit(0);
+    expected.SetIODelayTx(0);
+    expected.SetIODelayRx(0);
+    std::vector<uint8_t> block(data.begin(), data.begin() + 32768);
+    ASSERT_TRUE(expected.SendBlock(block.data(), 1, 0xFFFF, 2));
+    block.assign(32768, 0);
+    std::copy(data.begin() + 32768, data.end(), block.begin());
+    ASSERT_TRUE(expected.SendBlock(block.data(), 2, 1, 0xFFFF));
+    ASSERT_TRUE(expected.Detect());
+    expected.ReleaseLink();
+    ASSERT_TRUE(expected.SendBlock(dev.Directory(), 0, 0, 0));
+    ASSERT_TRUE(expected.Detect());
+    expected.ReleaseLink();
+    EXPECT_TRACE(other.log, actual);
+}
+
 TEST_F(FilesTest, FullLastBlockAndSecondDownload)
 {
     CTempFile a("quavel_dev_full.mp3"), b("quavel_dev_small.mp3");
@@ -172,36 +203,68 @@ TEST_F(FilesTest, DownloadRefusalsLeaveTheImageAlone)
     EXPECT_EQ(10, dev.GetErrorCode());
 }
 
-TEST_F(FilesTest, DownloadFailuresAfterTheImageChanged)
+TEST_F(FilesTest, DownloadFailuresLeaveTheImageAsItWas)
 {
     CTempFile two("quavel_dev_two.mp3");
     two.Write(Pattern(40000, 3));
 
-    std::memset(dev.Directory() + 0x2000, 0x00, 8192);    // counters say free, states do not
-    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
-    EXPECT_EQ(7, dev.GetErrorCode());
-    EXPECT_STREQ("no free 32K blocks, initialization recommended", dev.GetErrorText());
-    EXPECT_EQ(1, dev.GetHeader().count);
-
-    ASSERT_TRUE(dev.Format(0, nullptr));
+    // A header promising more free blocks than the table holds is refused
+    // before anything is sent.
     std::memset(dev.Directory() + 0x2000, 0x00, 8192);
     dev.SetBlockState(700, 0xFF);                           // room for the first block only
+    std::vector<uint8_t> before = Image();
+    port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(7, dev.GetErrorCode());
-    EXPECT_EQ(700, Entry(0).firstBlock);
+    EXPECT_STREQ("invalid free block count, initialization recommended", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    EXPECT_TRUE(port.log.empty());
+    port.logging = false;
 
+    // Stopped after its first block, failed on its second block or on a file
+    // read: the image is as before, the blocks already sent stay free.
     ASSERT_TRUE(dev.Format(0, nullptr));
+    before = Image();
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), [](int done, int) { return done == 0 ? 1 : 0; }));
     EXPECT_EQ(16, dev.GetErrorCode());
     EXPECT_STREQ("operation interrupted", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    EXPECT_NE(std::vector<uint8_t>(528, 0xFF), port.Page(0, 64));   // block 1 was programmed
 
-    ASSERT_TRUE(dev.Format(0, nullptr));
-    port.stuck = [](BusyPhase p, int) { return p == BusyPhase::Erase; };
+    port.stuck = [](BusyPhase p, int n) { return p == BusyPhase::Erase && n >= 4; };
     port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(5, dev.GetErrorCode());
     EXPECT_EQ(0, CountReleases(port.log));
-    EXPECT_EQ(1, dev.GetHeader().count);     // kept until the directory is read again
+    EXPECT_EQ(before, Image());
+    port.stuck = nullptr;
+
+    // A player that vanishes takes every block (its status reads 0x7F, ready
+    // set); it no longer answers its identification afterwards.
+    static CFakePort* s_port;
+    s_port = &port;
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), [](int done, int) {
+        if (done == 1)
+            s_port->attached = false;
+        return 1;
+    }));
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_STREQ("device not found", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    port.attached = true;
+
+    // Unread or unsound images are never changed or written.
+    dev.SetMemory(0);
+    EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_STREQ("directory not read from device", dev.GetErrorText());
+    EXPECT_FALSE(dev.DeleteFile("x"));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_FALSE(dev.ReorderFiles(nullptr, 0));
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_FALSE(dev.WriteDirectory());
+    EXPECT_EQ(17, dev.GetErrorCode());
+    EXPECT_EQ(before, Image());
 }
 
 TEST_F(FilesTest, ErrorTextsStayWithinTheirStorage)

@@ -85,6 +85,19 @@ TEST_F(OperationsTest, ReadDirectoryWithABadChecksumKeepsTheBlock)
     EXPECT_EQ(7, reader.GetErrorCode());
 }
 
+TEST_F(OperationsTest, ReadDirectoryFromAVanishedPlayerIsNotFoundNotCorrupt)
+{
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    ASSERT_TRUE(dev.WriteDirectory());
+    port.attached = false;      // status 0x7F: ready, and every byte reads 0xFF
+    port.logging = true;
+    EXPECT_FALSE(dev.ReadDirectory());
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_STREQ("device not found", dev.GetErrorText());
+    EXPECT_EQ(CRioDevice::kDirectoryNotRead, dev.GetDirectoryState());
+    EXPECT_EQ(0, CountReleases(port.log));
+}
+
 TEST_F(OperationsTest, ReadDirectoryThatCannotReadReleasesNothing)
 {
     port.stuck = [](BusyPhase p, int) { return p == BusyPhase::ReadAddress; };
@@ -169,7 +182,40 @@ TEST_F(OperationsTest, BadBlockCheckMarksBlocksThatLoseAPattern)
     EXPECT_EQ(64, h.total); EXPECT_EQ(2, h.bad); EXPECT_EQ(2, h.used); EXPECT_EQ(62, h.free);
     EXPECT_EQ(64, programsOfBlock9);    // one pattern only
     EXPECT_EQ(0x55, port.Page(4, 63 * 64 + 63)[511]);   // a good block keeps 0x55
-    EXPECT_EQ(0xFF, port.Page(4, 0)[0]);                // block 0 is not tested
+    // Block 0 is not tested: before the test it received the empty directory.
+    CRioDevice reader(port);
+    reader.SetPort(888);
+    reader.SetMemory(1);
+    ASSERT_TRUE(reader.ReadDirectory()) << reader.GetErrorText();
+    EXPECT_EQ(0, reader.GetHeader().count);
+    EXPECT_EQ(64, reader.GetHeader().free);
+    EXPECT_EQ(0, reader.GetHeader().bad);
+}
+
+TEST_F(OperationsTest, CheckedFormatStoresTheEmptyDirectoryBeforeTheTest)
+{
+    ThreeFiles();
+    ASSERT_TRUE(dev.WriteDirectory());
+    // The test stops at its first block: the player already holds the empty
+    // directory, and so does the image, so that no old entry can come back
+    // over blocks the test has overwritten.
+    EXPECT_FALSE(dev.Format(1, [](int, int) { return 0; }));
+    EXPECT_EQ(16, dev.GetErrorCode());
+    EXPECT_TRUE(dev.HasValidDirectory());
+    EXPECT_EQ(0, dev.GetHeader().count);
+    EXPECT_EQ(1024, dev.GetHeader().free);
+    CRioDevice reader(port);
+    reader.SetPort(888);
+    ASSERT_TRUE(reader.ReadDirectory());
+    EXPECT_EQ(0, std::memcmp(reader.Directory(), dev.Directory(), 32768));
+
+    // When the empty directory cannot be stored, the old image stays.
+    ThreeFiles();
+    const std::vector<uint8_t> before = Image();
+    port.stuck = [](BusyPhase p, int) { return p == BusyPhase::Erase; };
+    EXPECT_FALSE(dev.Format(1, nullptr));
+    EXPECT_EQ(5, dev.GetErrorCode());
+    EXPECT_EQ(before, Image());
 }
 
 TEST_F(OperationsTest, BadBlockCheckStoppedByTheCallbackOrAFault)
@@ -181,14 +227,12 @@ TEST_F(OperationsTest, BadBlockCheckStoppedByTheCallbackOrAFault)
     EXPECT_STREQ("operation interrupted", dev.GetErrorText());
     EXPECT_TRUE(port.log.empty());      // nothing written
 
+    // Stopped part-way, the image is as it was: no block marked, no counter moved.
     port.logging = false;
+    const std::vector<uint8_t> before = Image();
     port.programFilter = [](int, int page, int, uint8_t v) -> uint8_t { return page / 64 == 2 ? 0 : v; };
     EXPECT_FALSE(dev.CheckBadBlocks([](int done, int) { return done < 4 ? 1 : 0; }));
-    EXPECT_EQ(0xFF, dev.GetBlockState(1));
-    EXPECT_EQ(0x0F, dev.GetBlockState(2));
-    EXPECT_EQ(0xFF, dev.GetBlockState(3));
-    EXPECT_EQ(0, dev.GetHeader().bad);      // counters untouched
-    EXPECT_EQ(0, dev.GetHeader().used);
+    EXPECT_EQ(before, Image());
 
     port.stuck = [](BusyPhase p, int) { return p == BusyPhase::Program; };
     EXPECT_FALSE(dev.Format(1, nullptr));
@@ -315,6 +359,7 @@ TEST_F(OperationsTest, EveryWorkBufferFailureIsReported)
         [&] { return failing.ReorderFiles(order, 1); },
     };
     for (const auto& op : ops) {
+        ASSERT_TRUE(failing.Format(0, nullptr));    // an image that may be written
         EXPECT_FALSE(failing.DeleteFile("none"));   // some other error first
         EXPECT_FALSE(op());
         EXPECT_EQ(0, failing.GetErrorCode());

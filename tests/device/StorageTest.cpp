@@ -120,17 +120,34 @@ TEST(StorageTest, FindEntryMatchesWholeNamesInUseOnly)
     EXPECT_EQ(-1, dev.FindEntry("ghost"));
 }
 
-TEST(StorageTest, FindFreeBlockTakesTheLowest)
+TEST(StorageTest, FindFreeBlockStaysInsideTheMemory)
 {
     CFakePort port;
     CRioDevice dev(port);
     std::memset(dev.Directory() + 0x2000, 0x00, 8192);
     EXPECT_EQ(-1, dev.FindFreeBlock());
+    // Places at and above the memory's size are free in every formatted
+    // directory: on the internal memory 1024 and up would be the card.
     dev.SetBlockState(8191, 0xFF);
-    EXPECT_EQ(8191, dev.FindFreeBlock());
+    dev.SetBlockState(1024, 0xFF);
+    EXPECT_EQ(-1, dev.FindFreeBlock());
+    EXPECT_EQ(0, dev.CountFreeBlocks());
+    dev.SetBlockState(1023, 0xFF);
+    EXPECT_EQ(1023, dev.FindFreeBlock());
     dev.SetBlockState(5, 0x0F);     // bad is not free
     dev.SetBlockState(6, 0xFF);
     EXPECT_EQ(6, dev.FindFreeBlock());
+    // Block 0 is the directory's, even when a hostile table calls it free.
+    dev.SetBlockState(0, 0xFF);
+    EXPECT_EQ(6, dev.FindFreeBlock());
+    EXPECT_EQ(3, dev.CountFreeBlocks());
+    dev.SetLargeChip(1);
+    EXPECT_EQ(6, dev.FindFreeBlock());
+    EXPECT_EQ(4, dev.CountFreeBlocks());
+    dev.SetMemory(1);
+    dev.SetExternalBlocks(6);       // a card of 6 blocks: 0 to 5
+    EXPECT_EQ(-1, dev.FindFreeBlock());
+    EXPECT_EQ(1, dev.CountFreeBlocks());
 }
 
 } // namespace

@@ -166,8 +166,15 @@ inline std::atomic<unsigned long>& LastHelpTopic()
     static std::atomic<unsigned long> topic{0};
     return topic;
 }
+inline std::atomic<int>& HelpQuits()
+{
+    static std::atomic<int> count{0};
+    return count;
+}
 inline bool RecordHelp(HWND, const char*, UINT command, ULONG_PTR data)
 {
+    if (command == HELP_QUIT)
+        ++HelpQuits();
     if (command == HELP_CONTEXT) {
         LastHelpTopic() = static_cast<unsigned long>(data);
         ++HelpCount();
@@ -350,6 +357,7 @@ protected:
         InitCommonControlClasses();
         SetAppSettings(&settings);
         HelpCount() = 0;
+        HelpQuits() = 0;
         LastHelpTopic() = 0;
         oldHelp = SetHelpEngine(RecordHelp);
         static int run = 0;

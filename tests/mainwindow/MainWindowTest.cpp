@@ -31,8 +31,14 @@ TEST_F(MainWindowTest, WithoutAPlayerCancelLeavesAnOfflineWindowAndRefreshFindsT
         if (box == nullptr)
             return;
         boxSeen = wintest::MessageBoxText(box) == kNotFound;
-        connectShownWithBox = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", "", box) != nullptr;
+        HWND connect = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", "", box);
+        connectShownWithBox = connect != nullptr;
         mainHiddenWithBox = FindMainWindow() == nullptr;
+        // F1 on the connect window opens its own topic.
+        constexpr UINT kKeyF1 = 0x004D;
+        ::PostMessageA(connect, kKeyF1, 0, 0);
+        EXPECT_TRUE(WaitUntil([] { return HelpCount() == 1; }));
+        EXPECT_EQ(0x20082u, LastHelpTopic().load());
         EXPECT_NE(nullptr, ::GetDlgItem(box, IDRETRY));
         // Retry with nothing plugged in asks again; then Cancel.
         Press(box, IDRETRY);
@@ -293,6 +299,7 @@ TEST_F(MainWindowTest, ColumnWidthsAreStoredAtCloseAndUsedAtTheNextStart)
             WaitUntil([&] { return !::IsWindow(main); });
         });
     }
+    EXPECT_EQ(1, HelpQuits().load());   // the window tells the help engine it has gone
     EXPECT_EQ(150, settings.ReadInt("Positions", "RioDirFirstColumn", -1));
     EXPECT_EQ(57, settings.ReadInt("Positions", "RioDirSecondColumn", -1));
     EXPECT_EQ(0, settings.ReadInt("Positions", "RioDirThirdColumn", -1));

@@ -277,6 +277,7 @@ TEST_F(WithPlayer, RowsAndMemoryFiguresOfDownloadedFiles) {
 TEST_F(WithPlayer, RowTextsOfUnusualEntries) {
     UtcPlusOne zone;
     AttachAndConnect();
+    ASSERT_TRUE(session->ReadDirectory());   // a sound directory, changed below
     uint8_t* image = session->GetDevice()->Directory();
     RioPut16(image, 2);   // count
 
@@ -314,7 +315,7 @@ TEST_F(WithPlayer, RowTextsOfUnusualEntries) {
     EXPECT_EQ(row, nullptr);
 }
 
-TEST_F(WithPlayer, ChecksumFaultReadsAsSuccessWithoutMessage) {
+TEST_F(WithPlayer, ChecksumFaultIsReportedListsNothingAndOnlyInitializeWrites) {
     AttachAndConnect();
     ASSERT_TRUE(session->ReadDirectory());
     // Store a block 0 whose directory checksums no longer match (the block
@@ -322,16 +323,70 @@ TEST_F(WithPlayer, ChecksumFaultReadsAsSuccessWithoutMessage) {
     CRioDevice* device = session->GetDevice();
     std::vector<uint8_t> block(device->Directory(), device->Directory() + kRioBlockSize);
     RioPut16(block.data(), 1);
+    RioPut16(block.data() + 6, 0xFFFF);   // a free count of 2 GB
     std::memcpy(block.data() + kRioEntriesOffset + 0x1C, "KEPT.MP3", 8);
     ASSERT_TRUE(device->SendBlock(block.data(), 0, 0, 0));
     device->ReleaseLink();
+    const std::string invalid = "invalid directory checksum, initialization recommended";
 
-    EXPECT_TRUE(session->ReadDirectory());
+    EXPECT_FALSE(session->ReadDirectory());
     EXPECT_EQ(device->GetErrorCode(), kRioErrDirectory);
+    EXPECT_FALSE(session->HasDirectory());
+    std::unique_ptr<CFileEntry> row;
+    EXPECT_FALSE(session->GetEntryRow(0, row));
+    int kb = -1;
+    EXPECT_FALSE(session->GetFreeMemory(kb));
+    EXPECT_EQ(kb, 0);
+
+    // Nothing writes that block back with fresh checksums.
+    EXPECT_FALSE(session->DownloadFile(MakeFile("NEW.MP3", 1000).c_str(), nullptr));
+    EXPECT_FALSE(session->DeleteFile("KEPT.MP3"));
+    const uint32_t order[] = {0};
+    EXPECT_TRUE(session->ReorderFiles(order, 1));
+    const std::vector<std::string> expected = {
+        "Download directory failed!\r\n\r\n" + invalid,
+        kDownloadHeading + invalid,
+        "Delete file failed!\r\n\r\n" + invalid,
+        kDownloadHeading + invalid,
+    };
+    EXPECT_EQ(sink.messages, expected);
+    std::vector<uint8_t> stored(kRioBlockSize);
+    ASSERT_TRUE(device->ReceiveBlock(stored.data(), 0));
+    device->ReleaseLink();
+    EXPECT_EQ(stored, block);
+
+    // Initializing still works and gives a sound, empty directory.
+    sink.messages.clear();
+    session->Initialize(0, nullptr);
     EXPECT_TRUE(sink.messages.empty());
-    auto row = Row(0);   // the block as read
+    ASSERT_TRUE(session->ReadDirectory());
+    EXPECT_TRUE(session->HasDirectory());
+    EXPECT_FALSE(session->GetEntryRow(0, row));
+    EXPECT_TRUE(session->GetTotalMemory(kb));
+    EXPECT_EQ(kb, 32768);
+}
+
+TEST_F(WithPlayer, PlayerVanishingDuringADownloadIsReported) {
+    AttachAndConnect();
+    session->Initialize(0, nullptr);
+    ASSERT_TRUE(session->ReadDirectory());
+    ASSERT_TRUE(session->DownloadFile(MakeFile("OLD.MP3", 5000).c_str(), nullptr));
+    const std::string big = MakeFile("BIG.MP3", 3 * 32768);
+    // Power fails in the middle of the second block; status then reads 0x7F,
+    // whose ready bit is set, so every block still seems to go through.
+    player->Faults().CutPowerAfter(player->Accesses() + 300000, ECutMode::BetweenOperations);
+    EXPECT_FALSE(session->DownloadFile(big.c_str(), nullptr));
+    EXPECT_EQ(sink.messages, std::vector<std::string>{kDownloadHeading + std::string("device not found")});
+    // Only the old file is listed, before and after reconnecting.
+    auto row = Row(0);
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->GetNameText(), "KEPT.MP3");
+    EXPECT_EQ(row->GetNameText(), "OLD.MP3");
+    std::unique_ptr<CFileEntry> none;
+    EXPECT_FALSE(session->GetEntryRow(1, none));
+    player->Reconnect();
+    ASSERT_TRUE(session->Connect());
+    ASSERT_TRUE(session->ReadDirectory());
+    EXPECT_FALSE(session->GetEntryRow(1, none));
 }
 
 // ---- Failures and their messages ----------------------------------------------
