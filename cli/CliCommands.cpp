@@ -21,7 +21,6 @@ namespace {
 const char kRioNotFound[] = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
 const char kNoCard[] = "Memory card not found!\r\n\r\n";
 const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
-const char kUpdateDirectoryFailed[] = "Update directory failed!\r\n\r\n";
 const char kMoveFailed[] = "Move file failed!\r\n\r\n";
 const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
@@ -63,6 +62,7 @@ std::string Padded(const std::string& s, size_t width)
 void CCliMessages::ShowError(const char* text)
 {
     ++m_count;
+    m_last = text;
     m_err << ConsoleText(text) << '\n';
 }
 
@@ -150,13 +150,9 @@ int CCliCommands::Connect()
     // Initializing does not need the old directory, and must work when it is unreadable.
     if (m_options.command == "format")
         return kExitDone;
-    if (!m_session->ReadDirectory())
-        return kExitFailed;
-    const uint8_t* image = Device().Directory();
-    const DirectoryHeader h = Device().GetHeader();
-    if (BodyChecksum(image) != h.bodyChecksum || HeaderChecksum(image) != h.headerChecksum)
-        m_io.err << "quavel-cli: warning: invalid directory checksum, initialization recommended\n";
-    return kExitDone;
+    // A directory that cannot be read soundly (a checksum fault included) is
+    // reported by the session; only format can help then.
+    return m_session->ReadDirectory() ? kExitDone : kExitFailed;
 }
 
 int CCliCommands::List()
@@ -396,42 +392,10 @@ int CCliCommands::Format()
     m_progress.End(ok);
     if (ok)
         return kExitDone;
-    // The session shows the heading alone here; a console user wants the reason too.
-    if (Device().GetErrorCode() != kRioNoError)
+    // A failed format is shown as its heading alone; a console user wants the reason too.
+    if (m_messages.Last() == kInitializeFailed && Device().GetErrorCode() != kRioNoError)
         m_io.err << '\n' << Device().GetErrorText() << '\n';
-    // The check writes test patterns over the blocks it has tested. Once one is
-    // overwritten the old directory describes files that are no longer there,
-    // so the memory is initialized with what the check found so far.
-    const int stoppedAt = m_progress.StoppedAt();
-    const bool overwritten = stoppedAt >= 0 ? stoppedAt > 1 : m_progress.LastBlock() >= 1;
-    if (m_options.check && overwritten)
-        FinishStoppedCheck();
     return kExitFailed;
-}
-
-void CCliCommands::FinishStoppedCheck()
-{
-    CRioDevice& d = Device();
-    // Format left an empty directory whose state table holds the marks made so far.
-    const int total = std::min(d.TotalBlocks(), static_cast<int>(kRioTableBlocks));
-    int bad = 0;
-    for (int b = 1; b < total; ++b)
-        if (d.GetBlockState(b) == kRioBlockBad)
-            ++bad;
-    DirectoryHeader h = d.GetHeader();
-    h.count = 0;
-    h.total = uint16_t(total);
-    h.bad = uint16_t(bad);
-    h.used = uint16_t(bad);
-    h.free = uint16_t(total - bad);
-    h.formatMark = kRioFormatMark;
-    d.SetHeader(h);
-    if (!d.WriteDirectory()) {
-        Fail(std::string(kUpdateDirectoryFailed) + d.GetErrorText());
-        return;
-    }
-    m_io.err << "quavel-cli: the check had already overwritten blocks, so the memory was initialized "
-                "without finishing it\n";
 }
 
 int CCliCommands::Dump()

@@ -21,10 +21,12 @@ public:
     explicit CCliMessages(std::ostream& err) : m_err(err) {}
     void ShowError(const char* text) override;
     int Count() const { return m_count; }
+    const std::string& Last() const { return m_last; }
 
 private:
     std::ostream& m_err;
     int m_count = 0;
+    std::string m_last;
 };
 
 class CCliCommands {
@@ -48,9 +50,6 @@ private:
     int Format();
     int Dump();
 
-    // Writes an initialized directory after a bad-block check that stopped
-    // after it had overwritten blocks.
-    void FinishStoppedCheck();
     void Fail(const std::string& text);     // a failure in the session's style
     CRioDevice& Device();
     const char* MemoryName() const { return m_options.card ? "card" : "internal"; }

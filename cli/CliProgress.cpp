@@ -62,7 +62,6 @@ void CCliProgress::Begin(const std::string& label)
     m_lastDrawMs = -1;
     m_total = 0;
     m_stoppedAt = -1;
-    m_lastBlock = -1;
 }
 
 int CCliProgress::OnProgress(int done, int total)
@@ -75,7 +74,6 @@ int CCliProgress::OnProgress(int done, int total)
 int CCliProgress::Update(int done, int total)
 {
     m_total = total;
-    m_lastBlock = done;
     if (InterruptRequested()) {
         m_stoppedAt = done;
         return 0;

@@ -30,8 +30,6 @@ public:
 
     // The block at which the last operation was told to stop, or -1.
     int StoppedAt() const { return m_stoppedAt; }
-    // The last block the operation was about to move, or -1 when none.
-    int LastBlock() const { return m_lastBlock; }
 
     // The callback to hand to the device session.
     static ProgressCallback Callback() { return &OnProgress; }
@@ -55,7 +53,6 @@ private:
     int64_t m_lastDrawMs = -1;
     int m_total = 0;
     int m_stoppedAt = -1;
-    int m_lastBlock = -1;
     size_t m_drawnWidth = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "device/RioSession.h"
@@ -155,6 +156,27 @@ TEST_F(CCliTest, FormatEmptiesTheMemory)
     EXPECT_EQ(h.count, 0);
     EXPECT_EQ(h.free, 1024);
     EXPECT_EQ(h.formatMark, kRioFormatMark);
+}
+
+TEST_F(CCliTest, DirectoryWithChecksumFaultNeedsAFormat)
+{
+    ASSERT_EQ(Cli({"put", MakeFile("a", 1000, 1)}).code, kExitDone);
+    {
+        // One byte of the directory's entry area changes on the player.
+        std::FILE* image = std::fopen((PlayerDir() + "/internal.img").c_str(), "r+b");
+        ASSERT_NE(image, nullptr);
+        std::fseek(image, 528 + 10, SEEK_SET);
+        std::fputc(0x5A, image);
+        std::fclose(image);
+    }
+    SCliRun list = Cli({"list"});
+    EXPECT_EQ(list.code, kExitFailed);
+    EXPECT_EQ(list.err, "Download directory failed!\n\ninvalid directory checksum, initialization recommended\n");
+    EXPECT_EQ(list.out, "");
+    EXPECT_EQ(Cli({"put", MakeFile("b", 1000, 2)}).code, kExitFailed);
+    ASSERT_EQ(Cli({"format"}).code, kExitDone);
+    SCliRun after = Cli({"list"});
+    EXPECT_EQ(after.code, kExitDone) << after.err;
 }
 
 TEST_F(CCliTest, CardIsUsedWithCardOption)
