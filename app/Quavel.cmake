@@ -3,6 +3,11 @@
 add_executable(Quavel WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:quavel_res>)
 target_link_libraries(Quavel PRIVATE quavel_app quavel_mainwindow quavel_app)
 set_target_properties(Quavel PROPERTIES OUTPUT_NAME Quavel)
+# Quavel needs Windows Vista or later (see the README): mark the program so, and
+# older Windows refuse to start it with their own message instead of failing on
+# a missing function.
+target_link_options(Quavel PRIVATE -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,0
+                                   -Wl,--major-os-version,6 -Wl,--minor-os-version,0)
 
 # The connect window loads its picture from the program's folder.
 set(QUAVEL_CONNECT_PICTURE ${CMAKE_SOURCE_DIR}/res/art/connect.bmp)

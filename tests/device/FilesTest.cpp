@@ -147,6 +147,35 @@ TEST_F(FilesTest, FullLastBlockAndSecondDownload)
     EXPECT_EQ(small, b.Read());
 }
 
+// The directory block is counted once: deleting the last file leaves it marked
+// used, and the next first file does not count it again. And a file that fits
+// only without the directory block is refused before anything is sent.
+TEST_F(FilesTest, TheDirectoryBlockIsCountedOnce)
+{
+    CTempFile a("quavel_dev_once.mp3");
+    a.Write(Pattern(40000, 5));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(dev.DownloadFile(a.path.c_str(), nullptr)) << dev.GetErrorText();
+        const DirectoryHeader h = dev.GetHeader();
+        EXPECT_EQ(3, h.used) << round;
+        EXPECT_EQ(h.free, dev.CountFreeBlocks()) << round;
+        ASSERT_TRUE(dev.DeleteFile("quavel_dev_once.mp3"));
+        EXPECT_EQ(1, dev.GetHeader().used);
+        EXPECT_EQ(dev.GetHeader().free, dev.CountFreeBlocks());
+    }
+
+    dev.SetMemory(1);
+    port.device[4] = 0x64;      // a card of 64 blocks
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    CTempFile whole("quavel_dev_whole.mp3");
+    whole.Write(std::vector<uint8_t>(64 * 32768, 0x11));
+    port.logging = true;
+    port.log.clear();
+    EXPECT_FALSE(dev.DownloadFile(whole.path.c_str(), nullptr));
+    EXPECT_EQ(11, dev.GetErrorCode());
+    EXPECT_TRUE(port.log.empty());
+}
+
 TEST_F(FilesTest, FrameHeaderCapture)
 {
     std::vector<uint8_t> v(100, 0x00);

@@ -1,0 +1,174 @@
+#include "cli/Cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <exception>
+#include <sstream>
+
+#include "cli/CliCommands.h"
+#include "device/SpeedChoice.h"
+
+namespace {
+
+const char kSpeedNames[kSpeedRows][7] = {"SLOW", "MEDIUM", "FAST"};
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A speed name, or a count of 1 .. 1000000.
+bool ParseDelay(const std::string& item, int column, int& value)
+{
+    const std::string word = Upper(item);
+    for (int row = 0; row < kSpeedRows; ++row)
+        if (word == kSpeedNames[row]) {
+            value = SpeedValue(column, row);
+            return true;
+        }
+    if (item.empty() || !std::isdigit(static_cast<unsigned char>(item[0])))
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(item.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || n < 1 || n > 1000000)
+        return false;
+    value = static_cast<int>(n);
+    return true;
+}
+
+// A port base: decimal or 0x-hexadecimal, with room for its three registers.
+bool ParsePortBase(const std::string& text, int& base)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || n <= 0 || n > 0xFFFF - 2 || text[0] == '-' || text[0] == '+')
+        return false;
+    base = static_cast<int>(n);
+    return true;
+}
+
+}  // namespace
+
+bool ParseSpeed(const std::string& text, int delays[3], std::string& error)
+{
+    std::vector<std::string> items;
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ','))
+        items.push_back(item);
+    if (items.size() == 1)
+        items.assign(3, items[0]);
+    int parsed[3];
+    bool ok = items.size() == 3;
+    for (int c = 0; ok && c < 3; ++c)
+        ok = ParseDelay(items[static_cast<size_t>(c)], c, parsed[c]);
+    if (!ok) {
+        error = "--speed must be SLOW, MEDIUM or FAST, or three of them (or counts) separated by commas: " + text;
+        return false;
+    }
+    for (int c = 0; c < 3; ++c)
+        delays[c] = parsed[c];
+    return true;
+}
+
+int RunCli(int argc, const char* const* argv, SCliIo& io)
+{
+    SCliOptions o;
+    std::string speed = "MEDIUM";
+    std::string port;
+
+    CLI::App app("Reads and changes the files of the portable MP3 player on the printer port.", "quavel-cli");
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.footer("Exit codes: 0 done, 1 the player or a file failed, 2 usage.");
+    app.add_flag("--card", o.card, "use the player's memory card instead of its internal memory");
+    app.add_option("--speed", speed,
+                   "delay counts of the port protocol: SLOW, MEDIUM (default) or FAST, or three of them "
+                   "for wake-up, strobe and read, e.g. SLOW,MEDIUM,FAST");
+    CLI::Option* virtualPlayer = app.add_option("--virtual-player", o.backend.virtualDir,
+                                                "use a virtual player whose memory lives in image files in DIR")
+                                     ->type_name("DIR");
+    app.add_option("--player-size", o.backend.playerSize,
+                   "internal memory of a new virtual player in MB: 32 (default) or 64")
+        ->check(CLI::IsMember({32, 64}))
+        ->needs(virtualPlayer);
+    app.add_option("--card-size", o.backend.cardSize,
+                   "give a virtual player without card.img a memory card of this many MB")
+        ->check(CLI::IsMember({2, 4, 8, 16, 32}))
+        ->needs(virtualPlayer);
+#ifdef _WIN32
+    CLI::Option* portOption =
+        app.add_option("--port", port, "printer port base, e.g. 0x378 (default: 0x378, then 0x278)")
+            ->type_name("BASE");
+#else
+    CLI::Option* parport = app.add_option("--parport", o.backend.parport,
+                                          "the printer port through ppdev (default /dev/parport0)")
+                               ->type_name("DEVICE");
+    CLI::Option* portOption =
+        app.add_option("--port", port, "the printer port at this base with ioperm (root only), e.g. 0x378")
+            ->type_name("BASE");
+    parport->excludes(virtualPlayer)->excludes(portOption);
+#endif
+    portOption->excludes(virtualPlayer);
+
+    CLI::App* list = app.add_subcommand("list", "list the player's files");
+    list->add_flag("--json", o.json, "print JSON");
+    CLI::App* info = app.add_subcommand("info", "memory, chip, port and speed");
+    info->add_flag("--json", o.json, "print JSON");
+    CLI::App* put = app.add_subcommand("put", "download PC files to the player");
+    put->add_option("FILE", o.paths, "PC files")->required();
+    CLI::App* get = app.add_subcommand("get", "upload player files to the PC");
+    get->add_option("NAME", o.paths, "names on the player")->required();
+    get->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");
+    CLI::App* rm = app.add_subcommand("rm", "delete files on the player");
+    rm->add_option("NAME", o.paths, "names on the player")->required();
+    CLI::App* move = app.add_subcommand("move", "move a file to another position of the player's list");
+    move->add_option("NAME", o.name, "name on the player")->required();
+    move->add_option("POSITION", o.position, "new position, counted from 1")->required()->check(
+        CLI::PositiveNumber);
+    CLI::App* format = app.add_subcommand("format", "initialize the player's memory (all files are lost)");
+    format->add_flag("--check", o.check, "test every block first and mark the bad ones");
+    CLI::App* dump = app.add_subcommand("dump", "copy every block of the memory into image files in DIR");
+    dump->add_option("DIR", o.dumpDir, "folder for the image file")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e, io.out, io.err);
+        return code == 0 ? kExitDone : kExitUsage;
+    }
+
+    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump})
+        if (sub->parsed())
+            o.command = sub->get_name();
+    std::string error;
+    if (!ParseSpeed(speed, o.delays, error)) {
+        io.err << "quavel-cli: " << error << "\nRun with --help for more information.\n";
+        return kExitUsage;
+    }
+    if (!port.empty() && !ParsePortBase(port, o.backend.port)) {
+        io.err << "quavel-cli: --port needs a port base such as 0x378 or 888: " << port
+               << "\nRun with --help for more information.\n";
+        return kExitUsage;
+    }
+    o.backend.ppdevCalls = io.ppdevCalls;
+
+    // The device code reports through flags; this catches what the libraries
+    // may throw (out of memory, a stream), so that no run ends in an abort.
+    try {
+        CCliCommands commands(o, io);
+        return commands.Run();
+    } catch (const std::exception& e) {
+        io.err << "quavel-cli: " << e.what() << '\n';
+        return kExitFailed;
+    }
+}

@@ -1,0 +1,38 @@
+// quavel-cli: the player from a script, on Windows and on Linux. RunCli is the
+// whole program but for its streams, so that tests run it in-process.
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliPorts.h"
+
+enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
+
+struct SCliIo {
+    std::ostream& out;       // listings and JSON
+    std::ostream& err;       // messages and the progress line
+    bool terminal = false;   // err is a terminal: draw the progress line
+    CPpdevCalls* ppdevCalls = nullptr;   // tests: ppdev system calls
+};
+
+// What the command line asks for.
+struct SCliOptions {
+    std::string command;     // list, info, put, get, rm, move, format, dump
+    bool card = false;       // the external memory (card) instead of the internal one
+    int delays[3] = {20000, 100, 2};   // IODelayInit, IODelayTx, IODelayRx
+    bool json = false;
+    bool check = false;      // format --check
+    std::vector<std::string> paths;    // put: PC files; get, rm: player names
+    std::string to = ".";    // get --to
+    std::string name;        // move
+    int position = 0;        // move, counted from 1
+    std::string dumpDir;
+    SCliBackend backend;
+};
+
+int RunCli(int argc, const char* const* argv, SCliIo& io);
+
+// --speed: SLOW, MEDIUM or FAST for all three delay counts, or three items
+// separated by commas (wake-up, strobe, read), each a speed or a count.
+bool ParseSpeed(const std::string& text, int delays[3], std::string& error);

@@ -1,0 +1,436 @@
+#include "cli/CliCommands.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "cli/CliFiles.h"
+#include "cli/CliInterrupt.h"
+#include "cli/CliPorts.h"
+#include "cli/CliText.h"
+#include "cli/PlayerDump.h"
+#include "cli/UploadName.h"
+#include "device/RioSession.h"
+#include "device/SpeedChoice.h"
+#include "playlist/FileEntry.h"
+
+namespace {
+
+const char kRioNotFound[] = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
+const char kNoCard[] = "Memory card not found!\r\n\r\n";
+const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
+const char kMoveFailed[] = "Move file failed!\r\n\r\n";
+const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
+const char kDumpFailed[] = "Dump failed!\r\n\r\n";
+const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
+const char kNoDiskSpace[] = "There isn't enough free space on the harddisk to upload all the files.\n\n"
+                            "Harddisk:    %llu KB free\nFiles:         %llu KB needed.";
+const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
+const char* const kSpeedNames[kSpeedRows] = {"SLOW", "MEDIUM", "FAST"};
+
+std::string FormatFigures(const char* format, long a, long b, long c)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+std::string SpeedName(int column, int value)
+{
+    const int row = SpeedRowOf(column, value);
+    return row < 0 ? std::to_string(value) : kSpeedNames[row];
+}
+
+std::string Trimmed(std::string s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    while (!s.empty() && s.front() == ' ')
+        s.erase(s.begin());
+    return s;
+}
+
+std::string Padded(const std::string& s, size_t width)
+{
+    return s.size() < width ? s + std::string(width - s.size(), ' ') : s;
+}
+
+}  // namespace
+
+void CCliMessages::ShowError(const char* text)
+{
+    ++m_count;
+    m_last = text;
+    m_err << ConsoleText(text) << '\n';
+}
+
+CCliCommands::CCliCommands(const SCliOptions& options, SCliIo& io)
+    : m_options(options), m_io(io), m_messages(io.err), m_progress(io.err, io.terminal)
+{
+}
+
+CCliCommands::~CCliCommands()
+{
+    // The session's device object goes before the port it talks through.
+    m_session.reset();
+    m_ports.reset();
+}
+
+CRioDevice& CCliCommands::Device()
+{
+    return *m_session->GetDevice();
+}
+
+void CCliCommands::Fail(const std::string& text)
+{
+    m_messages.ShowError(text.c_str());
+}
+
+int CCliCommands::Run()
+{
+    int result = Connect();
+    if (result == kExitDone) {
+        const std::string& c = m_options.command;
+        if (c == "list")
+            result = List();
+        else if (c == "info")
+            result = Info();
+        else if (c == "put")
+            result = Put();
+        else if (c == "get")
+            result = Get();
+        else if (c == "rm")
+            result = Remove();
+        else if (c == "move")
+            result = Move();
+        else if (c == "format")
+            result = Format();
+        else if (c == "dump")
+            result = Dump();
+    }
+    if (m_ports) {
+        const std::string failure = m_ports->RunFailure();
+        if (!failure.empty()) {
+            m_io.err << "quavel-cli: the printer port failed: " << failure << '\n';
+            result = kExitFailed;
+        }
+    }
+    return result;
+}
+
+int CCliCommands::Connect()
+{
+    std::string error;
+    m_ports = CCliPorts::Open(m_options.backend, m_io.err, error);
+    if (!m_ports) {
+        m_io.err << "quavel-cli: " << error << '\n';
+        return kExitFailed;
+    }
+    WriteIntSetting(m_settings, SettingPort1, m_ports->Port1());
+    WriteIntSetting(m_settings, SettingPort2, m_ports->Port2());
+    WriteIntSetting(m_settings, SettingIODelayInit, m_options.delays[kSpeedInit]);
+    WriteIntSetting(m_settings, SettingIODelayTx, m_options.delays[kSpeedTx]);
+    WriteIntSetting(m_settings, SettingIODelayRx, m_options.delays[kSpeedRx]);
+
+    m_session = std::make_unique<CRioSession>(m_settings, m_messages, *m_ports);
+    if (!m_session->Connect()) {
+        m_io.err << ConsoleText(kRioNotFound) << '\n';
+        return kExitFailed;
+    }
+    if (m_options.card) {
+        m_session->SelectMemory(1);
+        // Identifies the card and learns its size.
+        if (!Device().Detect()) {
+            Fail(std::string(kNoCard) + Device().GetErrorText());
+            return kExitFailed;
+        }
+    }
+    // Initializing does not need the old directory, and must work when it is unreadable.
+    if (m_options.command == "format")
+        return kExitDone;
+    // A directory that cannot be read soundly (a checksum fault included) is
+    // reported by the session; only format can help then.
+    return m_session->ReadDirectory() ? kExitDone : kExitFailed;
+}
+
+int CCliCommands::List()
+{
+    std::vector<std::unique_ptr<CFileEntry>> rows;
+    for (int i = 0;; ++i) {
+        std::unique_ptr<CFileEntry> row;
+        if (!m_session->GetEntryRow(i, row))
+            break;
+        rows.push_back(std::move(row));
+    }
+    int total = 0, used = 0, free = 0;
+    m_session->GetTotalMemory(total);
+    m_session->GetUsedMemory(used);
+    m_session->GetFreeMemory(free);
+
+    if (m_options.json) {
+        nlohmann::ordered_json files = nlohmann::ordered_json::array();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const CFileEntry& row = *rows[i];
+            const DirectoryEntry e = DirectoryEntry::Read(Device().EntrySlot(static_cast<int>(i)));
+            const std::string bitrate = Trimmed(row.GetShownBitrate());
+            nlohmann::ordered_json file = {
+                {"number", row.GetNumber()},
+                {"name", NameToUtf8(row.GetNameText())},
+                {"size", e.size},
+                {"bitrate", nullptr},
+                {"date", row.GetDateTimeText()},
+                {"time", e.time},
+            };
+            if (bitrate != "-")
+                file["bitrate"] = std::atoi(bitrate.c_str());
+            files.push_back(file);
+        }
+        nlohmann::ordered_json j = {
+            {"memory", MemoryName()},
+            {"total_kb", total},
+            {"used_kb", used},
+            {"free_kb", free},
+            {"files", files},
+        };
+        m_io.out << j.dump(2) << '\n';
+        return kExitDone;
+    }
+
+    // The main window's columns: number and title, size, bitrate, date and time.
+    std::vector<std::string> titles;
+    size_t titleWidth = std::string("  No. Title").size();
+    size_t sizeWidth = std::string("Size").size();
+    for (const auto& row : rows) {
+        titles.push_back(row->GetNumberText() + ". " + row->GetNameText());
+        titleWidth = std::max(titleWidth, titles.back().size());
+        sizeWidth = std::max(sizeWidth, row->GetSizeText().size());
+    }
+    m_io.out << Padded("  No. Title", titleWidth) << "  " << Padded("Size", sizeWidth) << "  Bitr.  Downl. Date/Time\n";
+    for (size_t i = 0; i < rows.size(); ++i)
+        m_io.out << Padded(titles[i], titleWidth) << "  " << Padded(rows[i]->GetSizeText(), sizeWidth) << "  "
+                 << Padded(rows[i]->GetShownBitrate(), 5) << "  " << rows[i]->GetDateTimeText() << '\n';
+    m_io.out << FormatFigures(kMemoryLine, total, used, free) << '\n';
+    return kExitDone;
+}
+
+int CCliCommands::Info()
+{
+    CRioDevice& d = Device();
+    const DirectoryHeader h = d.GetHeader();
+    const int blocks = d.TotalBlocks();
+    const int megabytes = blocks * (kRioBlockSize / 1024) / 1024;
+    std::string chip;
+    if (m_options.card)
+        chip = "memory card of " + std::to_string(megabytes) + " MB";
+    else
+        chip = std::to_string(megabytes) + " MB internal memory in chips of " +
+               std::to_string(d.GetLargeChip() ? 16 : 8) + " MB";
+    const int delays[kSpeedColumns] = {d.GetIODelayInit(), d.GetIODelayTx(), d.GetIODelayRx()};
+    const int kb = kRioBlockSize / 1024;
+
+    if (m_options.json) {
+        nlohmann::ordered_json speed = nlohmann::ordered_json::object();
+        for (int c = 0; c < kSpeedColumns; ++c)
+            speed[kColumnNames[c]] = {{"count", delays[c]}, {"speed", SpeedName(c, delays[c])}};
+        nlohmann::ordered_json j = {
+            {"memory", MemoryName()},
+            {"chip", chip},
+            {"memory_blocks", blocks},
+            {"port", {{"base", m_session->GetPortInUse()}, {"backend", NameToUtf8(m_ports->Description())}}},
+            {"speed", speed},
+            {"files", d.EntryCount()},
+            {"total_kb", h.total * kb},
+            {"used_kb", h.used * kb},
+            {"free_kb", h.free * kb},
+            {"bad_blocks", h.bad},
+        };
+        m_io.out << j.dump(2) << '\n';
+        return kExitDone;
+    }
+    char port[64];
+    std::snprintf(port, sizeof port, "0x%X", static_cast<unsigned>(m_session->GetPortInUse()));
+    m_io.out << "Memory:     " << MemoryName() << ", " << chip << '\n'
+             << "Port:       " << port << " (" << m_ports->Description() << ")\n"
+             << "Speed:      " << SpeedName(kSpeedInit, delays[0]) << ", " << SpeedName(kSpeedTx, delays[1]) << ", "
+             << SpeedName(kSpeedRx, delays[2]) << " (IODelayInit " << delays[0] << ", IODelayTx " << delays[1]
+             << ", IODelayRx " << delays[2] << ")\n"
+             << "Files:      " << d.EntryCount() << '\n'
+             << "Total:      " << h.total * kb << " KB\n"
+             << "Used:       " << h.used * kb << " KB\n"
+             << "Free:       " << h.free * kb << " KB\n"
+             << "Bad blocks: " << h.bad << '\n';
+    return kExitDone;
+}
+
+int CCliCommands::Put()
+{
+    for (const std::string& path : m_options.paths) {
+        if (InterruptRequested()) {
+            Fail("Download file failed!\r\n\r\noperation interrupted");
+            return kExitFailed;
+        }
+        m_progress.Begin("put " + std::string(BaseName(path.c_str())));
+        const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback());
+        m_progress.End(ok);
+        // After a failure the directory image no longer matches the player: stop.
+        if (!ok)
+            return kExitFailed;
+    }
+    return kExitDone;
+}
+
+int CCliCommands::Get()
+{
+    const std::string& folder = m_options.to;
+    if (!IsFolder(folder)) {
+        m_io.err << "quavel-cli: no folder '" << m_options.to << "'\n";
+        return kExitFailed;
+    }
+    // Refuse every unsafe name before anything is written.
+    for (const std::string& name : m_options.paths) {
+        std::string why;
+        if (!IsSafeUploadName(name, why)) {
+            Fail(std::string(kUploadFailed) + "refusing to write '" + name + "' on the PC: " + why);
+            return kExitFailed;
+        }
+    }
+    // The window's free-space check, over the files that are there.
+    unsigned long long needed = 0;
+    for (const std::string& name : m_options.paths) {
+        const int slot = Device().FindEntry(name.c_str());
+        if (slot >= 0)
+            needed += DirectoryEntry::Read(Device().EntrySlot(slot)).size;
+    }
+    const unsigned long long available = FreeBytes(folder);
+    if (available < needed) {
+        char text[256];
+        std::snprintf(text, sizeof text, kNoDiskSpace, available / 1000, needed / 1000);
+        m_io.err << text << '\n';
+        return kExitFailed;
+    }
+
+    // Each file arrives in a folder of its own first and replaces the PC file
+    // of that name only when it is complete: a failed or interrupted upload
+    // leaves an older file of the same name as it was.
+    std::string part;
+    for (int n = 0; n < 1000 && part.empty(); ++n) {
+        const std::string candidate = JoinPath(folder, ".quavel-cli-" + std::to_string(n));
+        if (!IsFolder(candidate) && MakeFolder(candidate))
+            part = candidate;
+    }
+    if (part.empty()) {
+        m_io.err << "quavel-cli: cannot create a folder for partial files in '" << m_options.to << "'\n";
+        return kExitFailed;
+    }
+    int result = kExitDone;
+    for (const std::string& name : m_options.paths) {
+        if (InterruptRequested()) {
+            Fail(std::string(kUploadFailed) + "operation interrupted");
+            result = kExitFailed;
+            break;
+        }
+        const std::string partial = JoinPath(part, name);
+        const int before = m_messages.Count();
+        m_progress.Begin("get " + name);
+        m_session->UploadFile(partial.c_str(), CCliProgress::Callback());
+        bool ok = m_messages.Count() == before;
+        m_progress.End(ok);
+        std::string error;
+        if (ok && !MoveReplacing(partial, JoinPath(folder, name), error)) {
+            Fail(std::string(kUploadFailed) + error);
+            ok = false;
+        }
+        if (!ok) {
+            RemoveFile(partial);
+            result = kExitFailed;
+        }
+    }
+    RemoveFolder(part);
+    return result;
+}
+
+int CCliCommands::Remove()
+{
+    for (const std::string& name : m_options.paths)
+        if (!m_session->DeleteFile(name.c_str()))
+            return kExitFailed;
+    return kExitDone;
+}
+
+int CCliCommands::Move()
+{
+    CRioDevice& d = Device();
+    const int count = d.EntryCount();
+    const int from = d.FindEntry(m_options.name.c_str());
+    if (from < 0) {
+        Fail(std::string(kMoveFailed) + "file '" + m_options.name + "' not present on device");
+        return kExitFailed;
+    }
+    if (m_options.position < 1 || m_options.position > count) {
+        Fail(std::string(kMoveFailed) + "invalid file position");
+        return kExitFailed;
+    }
+    // positions[j] is the old index of the entry that goes to place j.
+    std::vector<uint32_t> order;
+    for (int i = 0; i < count; ++i)
+        if (i != from)
+            order.push_back(static_cast<uint32_t>(i));
+    order.insert(order.begin() + (m_options.position - 1), static_cast<uint32_t>(from));
+    const int before = m_messages.Count();
+    m_session->ReorderFiles(order.data(), count);
+    return m_messages.Count() == before ? kExitDone : kExitFailed;
+}
+
+int CCliCommands::Format()
+{
+    const int before = m_messages.Count();
+    m_progress.Begin(m_options.check ? "format --check" : "format");
+    m_session->Initialize(m_options.check ? 1 : 0, CCliProgress::Callback());
+    const bool ok = m_messages.Count() == before;
+    m_progress.End(ok);
+    if (ok)
+        return kExitDone;
+    // A failed format is shown as its heading alone; a console user wants the reason too.
+    if (m_messages.Last() == kInitializeFailed && Device().GetErrorCode() != kRioNoError)
+        m_io.err << '\n' << Device().GetErrorText() << '\n';
+    return kExitFailed;
+}
+
+int CCliCommands::Dump()
+{
+    const std::string& dir = m_options.dumpDir;
+    if (!MakeFolder(dir)) {
+        m_io.err << "quavel-cli: the folder '" << m_options.dumpDir << "' cannot be created\n";
+        return kExitFailed;
+    }
+    const std::string& playerDir = m_ports->VirtualDir();
+    if (!playerDir.empty() && SameFolder(dir, playerDir)) {
+        m_io.err << "quavel-cli: the dump cannot go into the virtual player's own folder\n";
+        return kExitFailed;
+    }
+    const std::string image = JoinPath(dir, m_options.card ? "card.img" : "internal.img");
+    std::string fileError;
+    int skipped = 0;
+    m_progress.Begin("dump");
+    const EDumpResult result =
+        DumpMemory(Device(), image, CCliProgress::Callback(), fileError, skipped);
+    m_progress.End(result == EDumpResult::Done);
+    switch (result) {
+    case EDumpResult::Done:
+        break;
+    case EDumpResult::DeviceFailed:
+        Fail(std::string(kDumpFailed) + Device().GetErrorText());
+        return kExitFailed;
+    case EDumpResult::FileFailed:
+        Fail(std::string(kDumpFailed) + fileError);
+        return kExitFailed;
+    case EDumpResult::Interrupted:
+        Fail(std::string(kDumpFailed) + "operation interrupted");
+        return kExitFailed;
+    }
+    if (skipped > 0)
+        m_io.err << "quavel-cli: warning: " << skipped << " bad blocks could not be read and are stored erased\n";
+    return kExitDone;
+}

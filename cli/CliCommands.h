@@ -1,0 +1,64 @@
+// The commands of quavel-cli on one device session: the session finds the
+// player, runs each change as the device operation followed by a directory
+// write and reports failures in its own words, which go to stderr here.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "app/Settings.h"
+#include "cli/Cli.h"
+#include "cli/CliProgress.h"
+#include "device/MessageSink.h"
+
+class CCliPorts;
+class CRioDevice;
+class CRioSession;
+
+// The session's messages as console lines on stderr, counted, so that the
+// commands can tell a failure from the operations that report only through them.
+class CCliMessages : public CMessageSink {
+public:
+    explicit CCliMessages(std::ostream& err) : m_err(err) {}
+    void ShowError(const char* text) override;
+    int Count() const { return m_count; }
+    const std::string& Last() const { return m_last; }
+
+private:
+    std::ostream& m_err;
+    int m_count = 0;
+    std::string m_last;
+};
+
+class CCliCommands {
+public:
+    CCliCommands(const SCliOptions& options, SCliIo& io);
+    ~CCliCommands();
+    CCliCommands(const CCliCommands&) = delete;
+    CCliCommands& operator=(const CCliCommands&) = delete;
+
+    // Opens the port, finds the player, reads the directory and runs the command.
+    int Run();
+
+private:
+    int Connect();
+    int List();
+    int Info();
+    int Put();
+    int Get();
+    int Remove();
+    int Move();
+    int Format();
+    int Dump();
+
+    void Fail(const std::string& text);     // a failure in the session's style
+    CRioDevice& Device();
+    const char* MemoryName() const { return m_options.card ? "card" : "internal"; }
+
+    const SCliOptions& m_options;
+    SCliIo& m_io;
+    CMemorySettings m_settings;
+    CCliMessages m_messages;
+    CCliProgress m_progress;
+    std::unique_ptr<CCliPorts> m_ports;
+    std::unique_ptr<CRioSession> m_session;
+};
