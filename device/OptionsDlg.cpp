@@ -24,7 +24,8 @@ constexpr int kAttachOrder[] = {
 };
 }  // namespace
 
-COptionsDlg::COptionsDlg(CRioSession* session) : CDialog(IDD_OPTIONS, nullptr), m_session(session)
+COptionsDlg::COptionsDlg(CRioSession* session, HWND owner)
+    : CDialog(IDD_OPTIONS, owner), m_session(session)
 {
     // Each opening gets the window's shape on its first paint.
     SetRegionPending(SkinnedWindow::Options);

@@ -13,8 +13,9 @@ class CRioSession;
 class COptionsDlg : public CDialog {
 public:
     // The session is not owned; null when there is none (the counts are then
-    // only stored, and the next Connect applies them).
-    explicit COptionsDlg(CRioSession* session);
+    // only stored, and the next Connect applies them). The owner, when given,
+    // is disabled while the dialog is open.
+    explicit COptionsDlg(CRioSession* session, HWND owner = nullptr);
 
     // The counts as the dialog shows them (after DoModal: as they were at the end).
     int GetIODelayInit() const { return m_choice.Value(kSpeedInit); }

@@ -373,7 +373,7 @@ void CMainDlg::OnSpeedOptions()
         ::MessageBeep(MB_OK);
         return;
     }
-    COptionsDlg options(m_session.get());
+    COptionsDlg options(m_session.get(), m_hWnd);
     options.DoModal();
 }
 

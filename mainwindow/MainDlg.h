@@ -10,7 +10,9 @@
 // messages so that the window repaints. While an operation runs, nothing that
 // would start a second device operation or end the window is carried out: drops
 // are ignored, the speed options are refused, and a request to close waits for
-// the end of the operation.
+// the end of the operation. The dialogs it opens (speed options, initialize,
+// playlist, folder, About) are owned by it, so it is disabled while one is open
+// and no second dialog or operation can be started behind it.
 //
 // The handlers are spread over MainDlg.cpp (set-up, display, connecting,
 // painting, closing), MainTransfers.cpp (progress, the transfer display,

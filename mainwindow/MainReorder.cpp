@@ -199,7 +199,7 @@ void CMainDlg::OnInitialize()
         if (!m_connected)
             return;
     }
-    CInitDlg dialog(nullptr);
+    CInitDlg dialog(m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;
 

@@ -46,7 +46,7 @@ uint64_t FreeBytesOfDrive(const std::string& root)
 
 void CMainDlg::OnPlaylist()
 {
-    CPlaylistDlg playlist(m_free, m_connected);
+    CPlaylistDlg playlist(m_free, m_connected, m_hWnd);
     playlist.SetFileDialogOwner(m_hWnd);
     if (playlist.DoModal() != IDOK)
         return;
@@ -76,7 +76,7 @@ void CMainDlg::OnUpload()
 {
     CommitOrder();
 
-    CFolderDlg folderDialog;
+    CFolderDlg folderDialog(m_hWnd);
     if (folderDialog.DoModal() != IDOK)
         return;
     const std::string folder = UploadFolder(folderDialog.selectedPath);

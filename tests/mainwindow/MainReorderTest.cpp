@@ -195,6 +195,9 @@ TEST_F(Reorder, InitWithAndWithoutTheCheckEmptiesThePlayer)
         Click(main, IDC_MAIN_INIT);
         HWND dialog = WaitForInitDialog(main);
         ASSERT_NE(nullptr, dialog);
+        // Owned by the main window, which cannot start anything meanwhile.
+        EXPECT_EQ(main, ::GetWindow(dialog, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(main));
         EXPECT_EQ("&Check and mark bad blocks", wintest::ControlText(::GetDlgItem(dialog, IDC_INIT_CHECK)));
         EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(dialog, IDC_INIT_CHECK));
         Click(dialog, IDC_INIT_HELPB);

@@ -272,6 +272,9 @@ TEST_F(PlaylistSending, EveryRowWithAFileArrivesInOrderAndTheFirstFailureEndsThe
         Click(main, IDC_MAIN_PLAYLST);
         HWND playlist = WaitForDialogWith(IDC_PLAYLIST_LIST);
         ASSERT_NE(playlist, nullptr);
+        // The main window owns the playlist window and is disabled behind it.
+        EXPECT_EQ(main, ::GetWindow(playlist, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(main));
         playlisttest::DropFiles(playlist, {one, pcFiles + "\\missing.mp3", two, three});
         ASSERT_TRUE(WaitUntil([&] { return playlisttest::Titles(::GetDlgItem(playlist, IDC_PLAYLIST_LIST)).size() == 4; }));
         Click(playlist, IDC_PLAYLIST_DOWN);
