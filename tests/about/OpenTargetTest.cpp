@@ -16,6 +16,8 @@ namespace {
 
 using linktest::ShellCalls;
 
+constexpr DWORD kRecorderStartMs = 60000;
+
 std::string Folder(const std::string& path)
 {
     return path.substr(0, path.find_last_of('\\'));
@@ -54,7 +56,9 @@ protected:
     // The command line the recorder was started with; empty when it was not.
     std::string Recorded()
     {
-        if (!wintest::WaitUntil([&] { return ::GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        // Starting a process under Wine can take many seconds on a loaded machine.
+        if (!wintest::WaitUntil([&] { return ::GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                kRecorderStartMs))
             return std::string();
         std::ifstream in(record, std::ios::binary);
         std::stringstream text;
