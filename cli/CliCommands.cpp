@@ -11,10 +11,10 @@
 #include "cli/CliPorts.h"
 #include "cli/CliText.h"
 #include "cli/PlayerDump.h"
-#include "cli/UploadName.h"
 #include "device/RioSession.h"
 #include "device/SpeedChoice.h"
 #include "playlist/FileEntry.h"
+#include "playlist/UploadChecks.h"
 
 namespace {
 
@@ -25,8 +25,6 @@ const char kMoveFailed[] = "Move file failed!\r\n\r\n";
 const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
 const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
-const char kNoDiskSpace[] = "There isn't enough free space on the harddisk to upload all the files.\n\n"
-                            "Harddisk:    %llu KB free\nFiles:         %llu KB needed.";
 const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
 const char* const kSpeedNames[kSpeedRows] = {"SLOW", "MEDIUM", "FAST"};
 
@@ -290,9 +288,8 @@ int CCliCommands::Get()
     }
     // Refuse every unsafe name before anything is written.
     for (const std::string& name : m_options.paths) {
-        std::string why;
-        if (!IsSafeUploadName(name, why)) {
-            Fail(std::string(kUploadFailed) + "refusing to write '" + name + "' on the PC: " + why);
+        if (!IsSafePcFileName(name)) {
+            Fail(UnsafeNameErrorText(name));
             return kExitFailed;
         }
     }
@@ -305,9 +302,7 @@ int CCliCommands::Get()
     }
     const unsigned long long available = FreeBytes(folder);
     if (available < needed) {
-        char text[256];
-        std::snprintf(text, sizeof text, kNoDiskSpace, available / 1000, needed / 1000);
-        m_io.err << text << '\n';
+        m_io.err << FreeSpaceMessage(available, needed) << '\n';
         return kExitFailed;
     }
 
