@@ -13,24 +13,9 @@
 
 namespace liststest {
 
-// Presses a button the way a click does (down, up, BN_CLICKED to the dialog).
-inline void Click(HWND dialog, int id)
-{
-    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-// The button is shown held down (its pushed state is set).
-inline bool IsPushed(HWND dialog, int id)
-{
-    DWORD_PTR state = 0;
-    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
-    return (state & BST_PUSHED) != 0;
-}
-
-inline bool IsEnabled(HWND dialog, int id)
-{
-    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
-}
+using wintest::Click;
+using wintest::IsEnabled;
+using wintest::IsPushed;
 
 // Runs dialog.DoModal() here and drive(window) on a second thread once the
 // dialog is on screen; returns the dialog's result.

@@ -222,22 +222,9 @@ inline void Press(HWND window, int id)
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
 }
 
-inline void Click(HWND dialog, int id)
-{
-    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-inline bool IsPushed(HWND dialog, int id)
-{
-    DWORD_PTR state = 0;
-    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
-    return (state & BST_PUSHED) != 0;
-}
-
-inline bool IsEnabled(HWND dialog, int id)
-{
-    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
-}
+using wintest::Click;
+using wintest::IsEnabled;
+using wintest::IsPushed;
 
 inline bool IsShown(HWND dialog, int id)
 {

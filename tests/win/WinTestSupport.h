@@ -115,4 +115,23 @@ inline void DeleteKeyTree(HKEY parent, const std::string& path)
     ::RegDeleteKeyA(parent, path.c_str());
 }
 
+// Presses a button the way a click does (down, up, BN_CLICKED to the dialog).
+inline void Click(HWND dialog, int id)
+{
+    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// The button is shown held down (its pushed state is set).
+inline bool IsPushed(HWND dialog, int id)
+{
+    DWORD_PTR state = 0;
+    ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+    return (state & BST_PUSHED) != 0;
+}
+
+inline bool IsEnabled(HWND dialog, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
 }  // namespace wintest
