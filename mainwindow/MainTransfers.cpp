@@ -5,7 +5,7 @@
 
 #include "app/Settings.h"
 #include "device/RioSession.h"
-#include "mainwindow/FileChoice.h"
+#include "win/FileChoice.h"
 #include "res/resource.h"
 #include "win/BusyCursor.h"
 #include "win/CurrentDirectory.h"

@@ -9,6 +9,7 @@
 #include "skin/SkinPaint.h"
 #include "win/BusyCursor.h"
 #include "win/CurrentDirectory.h"
+#include "win/FileChoice.h"
 #include "win/Gdi.h"
 
 #include <cderr.h>
@@ -76,28 +77,10 @@ SFileDialogResult RunFileDialog(HWND owner, bool save, const char* title, const 
         result.tooLong = ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
         return result;
     }
-    buffer.back() = '\0';
-    const std::string first(buffer.data());
-    if (first.empty()) {
-        result.chosen = false;
-        return result;
-    }
-    const size_t offset = ofn.nFileOffset;
-    if (offset > 0 && offset < first.size()) {
-        // One file: the first string is its full path.
-        result.paths.push_back(first);
-        result.folder = first.substr(0, offset);
-        return result;
-    }
-    // Several files: the folder, then each name, the list ending with an empty one.
-    result.folder = first;
-    const std::string separator = first.back() == '\\' ? "" : "\\";
-    size_t at = first.size() + 1;
-    while (at < buffer.size() && buffer[at] != '\0') {
-        const std::string name(buffer.data() + at);
-        result.paths.push_back(first + separator + name);
-        at += name.size() + 1;
-    }
+    SFileChoice choice = SplitFileChoice(buffer.data(), buffer.size(), ofn.nFileOffset);
+    result.chosen = !choice.paths.empty();
+    result.paths = std::move(choice.paths);
+    result.folder = std::move(choice.folder);
     return result;
 }
 

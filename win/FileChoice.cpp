@@ -1,4 +1,4 @@
-#include "mainwindow/FileChoice.h"
+#include "win/FileChoice.h"
 
 #include <cstring>
 
