@@ -12,6 +12,7 @@
 
 #include "device/RioDevice.h"
 #include "tests/device/FakePort.h"
+#include "tests/device/ProcessTempDir.h"
 
 // Expected register traffic, built by hand from the protocol's strobe rules.
 struct CTrace {
@@ -116,15 +117,7 @@ struct CTempFile {
     explicit CTempFile(const std::string& name)
         : path(std::string(TempDir()) + name) { std::remove(path.c_str()); }
     ~CTempFile() { std::remove(path.c_str()); }
-    static const char* TempDir()
-    {
-#ifdef _WIN32
-        static std::string dir = [] { const char* t = std::getenv("TEMP"); return std::string(t ? t : ".") + "\\"; }();
-        return dir.c_str();
-#else
-        return "/tmp/";
-#endif
-    }
+    static const char* TempDir() { return ProcessTempDir().c_str(); }
     void Write(const std::vector<uint8_t>& bytes) const
     {
         FILE* f = std::fopen(path.c_str(), "wb");

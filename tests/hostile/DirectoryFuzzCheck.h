@@ -27,6 +27,7 @@
 
 #include "device/RioDevice.h"
 #include "tests/device/FakePort.h"
+#include "tests/device/ProcessTempDir.h"
 
 namespace hostile {
 
@@ -35,12 +36,7 @@ constexpr int kCardBlocks = 64;
 
 inline std::string TempPath(const char* name)
 {
-#ifdef _WIN32
-    const char* t = std::getenv("TEMP");
-    return std::string(t ? t : ".") + "\\" + name;
-#else
-    return std::string("/tmp/") + name;
-#endif
+    return ProcessTempDir() + name;
 }
 
 // The PC files a download takes: 1 byte, one full block, one block and a bit.
