@@ -57,15 +57,25 @@ protected:
     std::string Recorded()
     {
         // Starting a process under Wine can take many seconds on a loaded machine.
-        if (!wintest::WaitUntil([&] { return ::GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                                kRecorderStartMs))
-            return std::string();
-        std::ifstream in(record, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        in.close();
-        ::DeleteFileA(record.c_str());
-        return text.str();
+        // The file may also be there but not yet open to readers: the rename that
+        // puts it there holds it for a moment without sharing it for deletion.
+        std::string text;
+        wintest::WaitUntil(
+            [&] {
+                std::ifstream in(record, std::ios::binary);
+                if (!in)
+                    return false;
+                std::stringstream content;
+                content << in.rdbuf();
+                text = content.str();
+                return !text.empty();
+            },
+            kRecorderStartMs);
+        // Gone before the next start, so that no case reads the one before it.
+        wintest::WaitUntil([&] {
+            return ::DeleteFileA(record.c_str()) || ::GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+        return text;
     }
 
     linktest::CTestClassRoot root;
