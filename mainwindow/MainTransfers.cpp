@@ -5,12 +5,10 @@
 
 #include "app/Settings.h"
 #include "device/RioSession.h"
-#include "win/FileChoice.h"
 #include "res/resource.h"
 #include "win/BusyCursor.h"
-#include "win/CurrentDirectory.h"
+#include "win/FileDialog.h"
 
-#include <cderr.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -25,9 +23,6 @@ constexpr DWORD kChoiceBufferSize = 64 * 1024;
 constexpr const char kDownloadFilter[] = "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
 constexpr const char* kDownloadTitle = "Select files for download to Rio";
 constexpr const char* kDownloadExtension = "mp3";
-constexpr const char* kChoiceTooLong =
-    "You chose more files than Quavel can take in one go.\r\n\r\n"
-    "Please choose fewer files.";
 
 constexpr const char* kDownloadingPrefix = "Downloading :  ";
 constexpr const char* kUploadingPrefix = "Uploading :  ";
@@ -153,34 +148,14 @@ void CMainDlg::OnDownloadChosenFiles()
 {
     CommitOrder();
 
-    std::vector<char> buffer(kChoiceBufferSize, '\0');
-    const std::string initialFolder = ReadStringSetting(AppSettings(), SettingLastDLPath);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = kDownloadFilter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = kChoiceBufferSize;
-    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    ofn.lpstrTitle = kDownloadTitle;
-    ofn.lpstrDefExt = kDownloadExtension;
-    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
-
-    BOOL chosen;
-    {
-        CCurrentDirectoryKeeper currentDirectory;   // the dialog changes it as the user browses
-        chosen = ::GetOpenFileNameA(&ofn);
-    }
-    if (!chosen) {
-        // Cancelled, unless the choice did not fit: then say so rather than
-        // doing nothing as if the user had changed their mind.
-        if (::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+    const SFileDialogResult choice =
+        RunFileDialog(m_hWnd, false, kDownloadTitle, kDownloadFilter, kDownloadExtension,
+                      ReadStringSetting(AppSettings(), SettingLastDLPath), OFN_ALLOWMULTISELECT, kChoiceBufferSize);
+    if (!choice.chosen) {
+        if (choice.tooLong)
             AppMessageBox(m_hWnd, kChoiceTooLong, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-
-    const SFileChoice choice = SplitFileChoice(buffer.data(), buffer.size(), ofn.nFileOffset);
     if (!choice.folder.empty())
         WriteStringSetting(AppSettings(), SettingLastDLPath, choice.folder.c_str());
 

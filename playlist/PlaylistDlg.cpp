@@ -8,11 +8,9 @@
 #include "res/resource.h"
 #include "skin/SkinPaint.h"
 #include "win/BusyCursor.h"
-#include "win/CurrentDirectory.h"
-#include "win/FileChoice.h"
+#include "win/FileDialog.h"
 #include "win/Gdi.h"
 
-#include <cderr.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -33,56 +31,11 @@ constexpr const char kPlaylistFilter[] = "Playlist Files (*.pst)\0*.pst\0All Fil
 constexpr const char kMp3Filter[] = "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
 constexpr const char* kSaveChanged = "Save changed playlist?";
 constexpr const char* kSaveChangedOnClose = "Hey user, should I save the changed playlist?";
-constexpr const char* kChoiceTooLong =
-    "You chose more files than Quavel can take in one go.\r\n\r\n"
-    "Please choose fewer files.";
 
 // A single path fits MAX_PATH; a multiple choice of ADD gets room for any
 // number of files a user would pick at once.
 constexpr DWORD kSinglePathBuffer = MAX_PATH;
 constexpr DWORD kChoiceBuffer = 64 * 1024;
-
-struct SFileDialogResult {
-    bool chosen = false;
-    bool tooLong = false;
-    std::vector<std::string> paths;   // full paths, in the dialog's order
-    std::string folder;               // the dialog's path less its file-name part
-};
-
-// Runs the platform's open or save dialog with the current directory saved
-// and restored around it.
-SFileDialogResult RunFileDialog(HWND owner, bool save, const char* title, const char* filter,
-                                const char* extension, const std::string& initialFolder, DWORD flags,
-                                DWORD bufferSize)
-{
-    std::vector<char> buffer(bufferSize, '\0');
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = bufferSize;
-    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    ofn.lpstrTitle = title;
-    ofn.lpstrDefExt = extension;
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | flags;
-
-    SFileDialogResult result;
-    {
-        CCurrentDirectoryKeeper currentDirectory;
-        result.chosen = (save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn)) != FALSE;
-    }
-    if (!result.chosen) {
-        result.tooLong = ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
-        return result;
-    }
-    SFileChoice choice = SplitFileChoice(buffer.data(), buffer.size(), ofn.nFileOffset);
-    result.chosen = !choice.paths.empty();
-    result.paths = std::move(choice.paths);
-    result.folder = std::move(choice.folder);
-    return result;
-}
 
 }  // namespace
 
