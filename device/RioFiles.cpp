@@ -32,6 +32,30 @@ uint32_t CaptureFrameHeader(const uint8_t* bytes, size_t n)
     return 0;
 }
 
+enum class EFileKind { Failed, NotRegular, Regular };
+
+// The size of an open file, in 64 bits on every build (the plain stat of a
+// 32-bit Windows build cuts sizes above 2 GB). A pipe or a device is no file
+// to download: its size says nothing about what reading it gives.
+EFileKind SizeOfOpenFile(FILE* file, unsigned long long& size)
+{
+#ifdef _WIN32
+    struct _stati64 st;
+    if (_fstati64(_fileno(file), &st) != 0)
+        return EFileKind::Failed;
+    const bool regular = (st.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat st;
+    if (fstat(fileno(file), &st) != 0)
+        return EFileKind::Failed;
+    const bool regular = S_ISREG(st.st_mode);
+#endif
+    if (!regular)
+        return EFileKind::NotRegular;
+    size = static_cast<unsigned long long>(st.st_size);
+    return EFileKind::Regular;
+}
+
 } // namespace
 
 bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
@@ -47,12 +71,17 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
         SetError(kRioErrOpen, "unable to open '%s' for read", path);
         return false;
     }
-    struct stat st;
-    if (stat(path, &st) != 0) {
+    unsigned long long size = 0;
+    switch (SizeOfOpenFile(file.get(), size)) {
+    case EFileKind::Failed:
         SetError(kRioErrStat, "stat() failed for '%s'", path);
         return false;
+    case EFileKind::NotRegular:
+        SetError(kRioErrStat, "'%s' is not a file", path);
+        return false;
+    case EFileKind::Regular:
+        break;
     }
-    const unsigned long long size = (unsigned long long)st.st_size;
     const unsigned long long need = size / kRioBlockSize + (size % kRioBlockSize ? 1 : 0);
     // Blocks are searched below the memory's size, which a card must tell first.
     if (!EnsureExternalBlocks())
@@ -80,7 +109,10 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
         return false;
     }
     const uint32_t frameHeader = CaptureFrameHeader(head, headRead);
-    fseek(file.get(), 0, SEEK_SET);
+    if (fseek(file.get(), 0, SEEK_SET) != 0) {
+        SetError(kRioErrRead, "error reading from file '%s'", path);
+        return false;
+    }
 
     // From here on the image changes; a failure puts it back as it was.
     CImageGuard guard(*this);

@@ -207,6 +207,21 @@ TEST_F(FilesTest, DownloadRefusalsLeaveTheImageAlone)
     EXPECT_EQ("error reading from file '" + empty.path + "'", dev.GetErrorText());
     EXPECT_EQ(before, Image());
 
+    // A device reads forever but has no size: it would be stored as a file
+    // of no blocks that nothing can delete again.
+#ifdef _WIN32
+    const std::string device = "NUL";
+#else
+    const std::string device = "/dev/zero";
+#endif
+    port.logging = true;
+    EXPECT_FALSE(dev.DownloadFile(device.c_str(), nullptr));
+    EXPECT_EQ(13, dev.GetErrorCode());
+    EXPECT_EQ("'" + device + "' is not a file", dev.GetErrorText());
+    EXPECT_EQ(before, Image());
+    EXPECT_TRUE(port.log.empty());
+    port.logging = false;
+
     const std::string missing = empty.path + ".none";
     EXPECT_FALSE(dev.DownloadFile(missing.c_str(), nullptr));
     EXPECT_EQ(12, dev.GetErrorCode());
