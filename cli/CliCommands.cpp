@@ -111,7 +111,7 @@ int CCliCommands::Run()
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();
         if (!failure.empty()) {
-            m_io.err << "quavel-cli: the printer port failed: " << failure << '\n';
+            m_io.err << "quavel-cli: " << failure << '\n';
             result = kExitFailed;
         }
     }

@@ -152,6 +152,7 @@ bool CCliPorts::OpenVirtual(const SCliBackend& backend, std::string& error)
         error = "the virtual player's memory images cannot be used: " + imageError;
         return false;
     }
+    m_virtual = player.get();
     m_io = std::move(player);
     m_port1 = m_port2 = kVirtualBase;
     m_virtualDir = backend.virtualDir;
@@ -184,8 +185,12 @@ std::string CCliPorts::Description() const
 std::string CCliPorts::RunFailure() const
 {
 #ifndef _WIN32
-    if (m_ppdev)
-        return m_ppdev->Failure();
+    if (m_ppdev && !m_ppdev->Failure().empty())
+        return "the printer port failed: " + m_ppdev->Failure();
 #endif
+    // A memory image that could not be written holds neither the old nor the
+    // new contents for sure: the command did not succeed.
+    if (m_virtual && !m_virtual->ImageError().empty())
+        return "the virtual player's memory failed: " + m_virtual->ImageError();
     return std::string();
 }

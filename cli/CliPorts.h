@@ -42,7 +42,8 @@ public:
     std::string Description() const;
     // The image folder of the virtual player, or "".
     const std::string& VirtualDir() const { return m_virtualDir; }
-    // A failure the backend noted while running (a failed ioctl), or "".
+    // A failure the backend noted while running (a failed ioctl, an image
+    // write that failed), as a sentence, or "".
     std::string RunFailure() const;
 
 private:
@@ -55,7 +56,8 @@ private:
     int m_port2 = 0x278;
     std::string m_description;
     std::string m_virtualDir;
-    CPpdevPortIO* m_ppdev = nullptr;   // inside m_io when ppdev is in use
+    CPpdevPortIO* m_ppdev = nullptr;       // inside m_io when ppdev is in use
+    CVirtualPlayer* m_virtual = nullptr;   // inside m_io when the virtual player is in use
 };
 
 // The card device code of an image file of the virtual player's card, from its

@@ -9,6 +9,11 @@
 
 #include "device/RioSession.h"
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 const std::vector<uint8_t> kMpeg1Layer3At128 = {0xFF, 0xFB, 0x90, 0x64};
@@ -228,6 +233,29 @@ TEST_F(CCliTest, FailuresGiveTheDeviceTextAndExitCodeOne)
     EXPECT_EQ(ReadFile(to + "/here").size(), 3000u);
     EXPECT_FALSE(std::filesystem::exists(to + "/gone"));
 }
+
+#ifndef _WIN32
+// A memory image that cannot be written (a full disk) fails the command, even
+// though the player itself answered every step.
+TEST_F(CCliTest, AnImageWriteThatFailsFailsTheRun)
+{
+    ASSERT_EQ(Cli({"put", MakeFile("first", 3000, 1)}).code, kExitDone);   // the images exist now
+    const std::string second = MakeFile("second", 3000, 2);
+    // Writes beyond the first block of an image fail, as on a full disk.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limited = old;
+    limited.rlim_cur = 40000;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const SCliRun run = Cli({"put", second});
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_TRUE(Contains(run.err, "quavel-cli: the virtual player's memory failed: image '")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "' could not be written")) << run.err;
+}
+#endif
 
 TEST_F(CCliTest, UsageErrorsExitWithTwo)
 {
