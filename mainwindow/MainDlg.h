@@ -134,6 +134,7 @@ protected:
     bool OnLButtonDown(UINT keys, POINT pt) override;
     bool OnLButtonUp(UINT keys, POINT pt) override;
     bool OnMouseMove(UINT keys, POINT pt) override;
+    void OnCaptureChanged(HWND gaining) override;
     bool OnSysCommand(UINT command, LPARAM lParam) override;
     bool OnHelp(HELPINFO* info) override;
     bool OnDropFiles(HDROP drop) override;
@@ -171,6 +172,7 @@ private:
     void BeginRowDrag(const NMLISTVIEW& info);
     void MoveRow();
     void EndRowDrag(POINT pt);
+    void StopRowDrag();   // the drag picture and the capture go; nothing moves
 
     // Downloads each path; the counter counts; a failure ends the batch. True
     // when every file was sent.

@@ -22,13 +22,6 @@ constexpr int kMaxItemText = 255;
 constexpr const char* kDeletePrefix = "Delete :  ";
 constexpr const char* kInitializingText = "Initializing Rio ";
 
-bool IsListView(HWND window)
-{
-    char name[64] = "";
-    ::GetClassNameA(window, name, sizeof name);
-    return lstrcmpiA(name, WC_LISTVIEWA) == 0;
-}
-
 // The position a row's title begins with: its first three characters read as a
 // decimal number, leading blanks skipped; 0 when there is no digit.
 int PositionOfTitle(const std::string& title)
@@ -97,7 +90,7 @@ bool CMainDlg::OnMouseMove(UINT /*keys*/, POINT pt)
     m_dropWindow = ::WindowFromPoint(screen);
     m_lastPointer = CWindow(m_dropWindow).ScreenToClient(screen);
     ImageList_DragShowNolock(TRUE);
-    const bool droppable = m_dropWindow != nullptr && IsListView(m_dropWindow);
+    const bool droppable = m_dropWindow == m_list.Handle();
     ::SetCursor(::LoadCursorA(nullptr, droppable ? IDC_ARROW : IDC_NO));
     return true;
 }
@@ -110,20 +103,33 @@ bool CMainDlg::OnLButtonUp(UINT /*keys*/, POINT pt)
     return true;
 }
 
-void CMainDlg::EndRowDrag(POINT pt)
+void CMainDlg::OnCaptureChanged(HWND /*gaining*/)
 {
+    // Another window took the mouse (a switch to another program, a locked
+    // screen): the drag ends where it is, the order stays as it was.
+    if (m_dragging)
+        StopRowDrag();
+}
+
+void CMainDlg::StopRowDrag()
+{
+    m_dragging = false;   // first: releasing the capture reports the change
     ::ReleaseCapture();
-    m_dragging = false;
     ImageList_DragLeave(nullptr);
     ImageList_EndDrag();
     ImageList_Destroy(m_dragImage);
     m_dragImage = nullptr;
     ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void CMainDlg::EndRowDrag(POINT pt)
+{
+    StopRowDrag();
 
     const POINT screen = ClientToScreen(pt);
     HWND under = ::WindowFromPoint(screen);
-    if (under == nullptr || !IsListView(under))
-        return;   // dropped outside any list: only the drag ends
+    if (under != m_list.Handle())
+        return;   // dropped outside the directory list: only the drag ends
     if (IsOperationRunning())
         return;   // the session is at work; the order stays as it is
     // The row goes where the button was released, also when no mouse move

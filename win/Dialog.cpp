@@ -146,6 +146,9 @@ INT_PTR CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnLButtonUp(static_cast<UINT>(wParam), PointFromLParam(lParam)) ? TRUE : FALSE;
     case WM_MOUSEMOVE:
         return OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam)) ? TRUE : FALSE;
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+        return FALSE;
     case WM_SYSCOMMAND:
         return OnSysCommand(static_cast<UINT>(wParam), lParam) ? TRUE : FALSE;
     case WM_HELP:

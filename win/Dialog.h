@@ -61,6 +61,8 @@ protected:
     virtual bool OnLButtonDown(UINT /*keys*/, POINT /*pt*/) { return false; }
     virtual bool OnLButtonUp(UINT /*keys*/, POINT /*pt*/) { return false; }
     virtual bool OnMouseMove(UINT /*keys*/, POINT /*pt*/) { return false; }
+    // The mouse capture went to another window (or to none).
+    virtual void OnCaptureChanged(HWND /*gaining*/) {}
     virtual bool OnSysCommand(UINT /*command*/, LPARAM /*lParam*/) { return false; }
     virtual bool OnHelp(HELPINFO* /*info*/) { return false; }
     virtual bool OnDropFiles(HDROP /*drop*/) { return false; }

@@ -108,6 +108,52 @@ TEST_F(Reorder, DraggedRowsReachThePlayersDirectoryInTheirNewOrder)
     EXPECT_EQ(before[2], on.files[3].bytes);
 }
 
+// A drag whose mouse capture is taken away (a switch to another program) ends
+// without moving anything, and the next drag works. A row released over another
+// program's list view stays where it is.
+TEST_F(Reorder, ALostCaptureOrAForeignListEndsTheDragWithoutAMove)
+{
+    MakePlayer();
+    Preload({"A.mp3", "B.mp3", "C.mp3"});
+    CMainDlg window(ports);
+    Run(window, [&](HWND main) {
+        ASSERT_EQ(3, RowCount(main));
+        HWND list = ::GetDlgItem(main, IDC_MAIN_LIST);
+        const POINT start = RowPoint(main, 2);
+        ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+        ::PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 2, start.y + 12));
+        ::PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 4, start.y + 24));
+        ASSERT_TRUE(WaitUntil([&] { return CaptureOf(main) == main; })) << "the drag did not start";
+        ::PostMessageA(main, WM_CANCELMODE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return CaptureOf(main) == nullptr; }));
+        const POINT top = OverRow(main, 0);
+        ::PostMessageA(main, WM_LBUTTONUP, 0, MAKELPARAM(top.x, top.y));   // no longer a drop
+        Settle(main);
+        EXPECT_EQ((Strings{"A.mp3", "B.mp3", "C.mp3"}), Names(main));
+        DragRow(main, 2, OverRow(main, 0));
+        EXPECT_EQ((Strings{"C.mp3", "A.mp3", "B.mp3"}), Names(main));
+
+        // A list view of another window lies over the lower rows; the drop
+        // point is well inside it, away from its first row.
+        const POINT drop = OverRow(main, 2);
+        POINT screen = drop;
+        ::ClientToScreen(main, &screen);
+        HWND foreign = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, WC_LISTVIEWA, "", WS_POPUP | WS_VISIBLE,
+                                         screen.x - 30, screen.y - 70, 80, 100, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(foreign, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return ::WindowFromPoint(screen) == foreign; }));
+        DragRow(main, 0, drop);
+        ::DestroyWindow(foreign);
+        EXPECT_EQ((Strings{"C.mp3", "A.mp3", "B.mp3"}), Names(main));
+        EXPECT_FALSE(window.IsOrderChanged());
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    const SPlayerContents on = Contents();
+    ASSERT_TRUE(on.read);
+    EXPECT_EQ((Strings{"C.mp3", "A.mp3", "B.mp3"}), on.Names());
+}
+
 TEST_F(Reorder, DeleteTakesTheSelectedRowsInListOrder)
 {
     MakePlayer();
