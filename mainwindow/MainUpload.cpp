@@ -85,15 +85,19 @@ void CMainDlg::OnUpload()
 
     const int check = ReadIntSetting(AppSettings(), SettingCheckHDSpace);
     WriteIntSetting(AppSettings(), SettingCheckHDSpace, check);   // so that the value shows in the store
-    int selected = 0;
+    // The chosen rows are taken once: the list stays usable while files move,
+    // and a click in it must not change what is fetched or overwritten.
+    std::vector<std::string> names;
     uint64_t needed = 0;
     for (int i = 0; i < m_list.GetRowCount(); ++i) {
+        if (!m_list.IsSelected(i))
+            continue;
+        std::string name;
+        m_list.GetEntryName(i, name);
+        names.push_back(name);
         int32_t size = 0;
-        if (m_list.IsSelected(i)) {
-            ++selected;
-            if (m_list.GetEntrySize(i, size) && size > 0)
-                needed += static_cast<uint64_t>(size);
-        }
+        if (m_list.GetEntrySize(i, size) && size > 0)
+            needed += static_cast<uint64_t>(size);
     }
     if (check == 1) {
         const uint64_t free = FreeBytesOfDrive(drive);
@@ -103,13 +107,8 @@ void CMainDlg::OnUpload()
         }
     }
 
-    BeginTransfer(ETransfer::Upload, selected, false);
-    // The row count is read again after every file.
-    for (int i = 0; i < m_list.GetRowCount(); ++i) {
-        if (!m_list.IsSelected(i))
-            continue;
-        std::string name;
-        m_list.GetEntryName(i, name);
+    BeginTransfer(ETransfer::Upload, static_cast<int>(names.size()), false);
+    for (const std::string& name : names) {
         ShowTransferStatus(ETransfer::Upload, name);
         ShowTransferLamp(ETransfer::Upload);
         SetProgressTarget();

@@ -202,9 +202,27 @@ void CPlaylistDlg::AskToSave(const char* question)
         WritePlaylist();
 }
 
-HWND CPlaylistDlg::FileDialogOwner() const
+SFileDialogResult CPlaylistDlg::ChooseFiles(bool save, const char* title, const char* filter, const char* extension,
+                                           SettingId folderSetting, DWORD flags, DWORD bufferSize)
 {
-    return m_fileDialogOwner != nullptr ? m_fileDialogOwner : m_hWnd;
+    // The dialog belongs to the main window, which is disabled behind this
+    // one. This window is disabled too while the dialog is open, so that none
+    // of its commands runs behind the dialog; and the main window stays
+    // disabled afterwards even where the ending dialog enables its owner.
+    const HWND owner = m_fileDialogOwner != nullptr ? m_fileDialogOwner : m_hWnd;
+    const bool otherOwner = owner != m_hWnd;
+    const bool ownerWasEnabled = ::IsWindowEnabled(owner) != FALSE;
+    if (otherOwner)
+        ::EnableWindow(m_hWnd, FALSE);
+    SFileDialogResult choice = RunFileDialog(owner, save, title, filter, extension,
+                                             ReadStringSetting(AppSettings(), folderSetting), flags, bufferSize);
+    if (otherOwner) {
+        if (!ownerWasEnabled)
+            ::EnableWindow(owner, FALSE);
+        ::EnableWindow(m_hWnd, TRUE);
+        ::SetActiveWindow(m_hWnd);
+    }
+    return choice;
 }
 
 // ---- Commands ---------------------------------------------------------------
@@ -270,8 +288,7 @@ void CPlaylistDlg::OnOpen()
 {
     AskToSave(kSaveChanged);
     const SFileDialogResult choice =
-        RunFileDialog(FileDialogOwner(), false, "Open playlist", kPlaylistFilter, "pst",
-                      ReadStringSetting(AppSettings(), SettingLastPLPath), 0, kSinglePathBuffer);
+        ChooseFiles(false, "Open playlist", kPlaylistFilter, "pst", SettingLastPLPath, 0, kSinglePathBuffer);
     m_playlistPath.clear();
     if (choice.chosen && !choice.paths.empty()) {
         WriteStringSetting(AppSettings(), SettingLastPLPath, choice.folder.c_str());
@@ -286,8 +303,8 @@ void CPlaylistDlg::OnOpen()
 void CPlaylistDlg::OnSaveAs()
 {
     const SFileDialogResult choice =
-        RunFileDialog(FileDialogOwner(), true, "Save playlist", kPlaylistFilter, "pst",
-                      ReadStringSetting(AppSettings(), SettingLastPLPath), OFN_OVERWRITEPROMPT, kSinglePathBuffer);
+        ChooseFiles(true, "Save playlist", kPlaylistFilter, "pst", SettingLastPLPath, OFN_OVERWRITEPROMPT,
+                    kSinglePathBuffer);
     if (!choice.chosen || choice.paths.empty())
         return;
     WriteStringSetting(AppSettings(), SettingLastPLPath, choice.folder.c_str());
@@ -298,8 +315,8 @@ void CPlaylistDlg::OnSaveAs()
 void CPlaylistDlg::OnAdd()
 {
     const SFileDialogResult choice =
-        RunFileDialog(FileDialogOwner(), false, "Add file to playlist", kMp3Filter, "mp3",
-                      ReadStringSetting(AppSettings(), SettingLastFilePath), OFN_ALLOWMULTISELECT, kChoiceBuffer);
+        ChooseFiles(false, "Add file to playlist", kMp3Filter, "mp3", SettingLastFilePath, OFN_ALLOWMULTISELECT,
+                    kChoiceBuffer);
     if (!choice.chosen) {
         if (choice.tooLong)
             AppMessageBox(m_hWnd, kChoiceTooLong, MB_OK | MB_ICONEXCLAMATION);

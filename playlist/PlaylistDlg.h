@@ -5,10 +5,12 @@
 // Esc close it with IDCANCEL. A skinned window that accepts dropped files.
 #pragma once
 
+#include "app/Settings.h"
 #include "playlist/FileListCtrl.h"
 #include "skin/BitmapButton.h"
 #include "skin/SkinColours.h"
 #include "win/Dialog.h"
+#include "win/FileDialog.h"
 
 #include <cstdint>
 #include <string>
@@ -81,7 +83,9 @@ private:
     // "Save changed playlist?" style question when the list is changed; Yes saves.
     void AskToSave(const char* question);
     void ShowFileError(const std::string& text);
-    HWND FileDialogOwner() const;
+    // Runs the open (or save) dialog with its initial folder from folderSetting.
+    SFileDialogResult ChooseFiles(bool save, const char* title, const char* filter, const char* extension,
+                                  SettingId folderSetting, DWORD flags, DWORD bufferSize);
 
     static constexpr int kButtonCount = 11;
 

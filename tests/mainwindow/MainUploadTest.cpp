@@ -252,6 +252,37 @@ TEST_F(Uploads, ADriveThatCannotTellItsFreeSpaceRefusesTheUploadUnlessTheCheckIs
     EXPECT_EQ(settings.ReadInt("Settings", "CheckHDSpace", -1), 0);
 }
 
+// The list stays usable while files move: a click that changes the selection
+// in the middle of an upload changes neither what is fetched nor what is
+// overwritten on the PC.
+TEST_F(Uploads, TheRowsChosenAtTheStartAreTheRowsFetched)
+{
+    MakePlayer();
+    Preload({"big.mp3"}, 24 * 32768);
+    Preload({"b.mp3", "c.mp3"});
+    ASSERT_TRUE(WriteBytes(destination + "\\sub\\b.mp3", {'k', 'e', 'e', 'p'}));
+    player->SetRealTime(true);
+    CMainDlg window(ports);
+    bool sawRunning = false;
+    Run(window, [&](HWND main) {
+        ASSERT_TRUE(WaitUntil([&] { return RowCount(main) == 3; }));
+        SelectRows(main, {0, 2});
+        ASSERT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_UPLOAD); }));
+        Click(main, IDC_MAIN_UPLOAD);
+        ChooseFolder({"P:\\", "sub"});
+        sawRunning = WaitUntil([&] { return Status(main) == "Uploading :  big.mp3"; }, 20000);
+        SelectRows(main, {1});
+        EXPECT_TRUE(WaitForIdle(main));
+        EXPECT_EQ(window.FileCounter().GetValue(), 0);
+        Click(main, IDC_MAIN_CLOSE);
+    });
+    player->SetRealTime(false);
+    EXPECT_TRUE(sawRunning);
+    EXPECT_EQ(ReadBytes(destination + "\\sub\\big.mp3").size(), 24u * 32768u);
+    EXPECT_EQ(ReadBytes(destination + "\\sub\\c.mp3"), ReadBytes(pcFiles + "\\c.mp3"));
+    EXPECT_EQ(ReadBytes(destination + "\\sub\\b.mp3"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+}
+
 class PlaylistSending : public MainWindowTest {};
 
 TEST_F(PlaylistSending, EveryRowWithAFileArrivesInOrderAndTheFirstFailureEndsTheSending)
@@ -274,6 +305,17 @@ TEST_F(PlaylistSending, EveryRowWithAFileArrivesInOrderAndTheFirstFailureEndsThe
         ASSERT_NE(playlist, nullptr);
         // The main window owns the playlist window and is disabled behind it.
         EXPECT_EQ(main, ::GetWindow(playlist, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(main));
+        // Its file dialogs belong to the main window; the playlist window is
+        // disabled while one is open, and both stay as they were after it.
+        Click(playlist, IDC_PLAYLIST_ADD);
+        HWND add = wintest::WaitForMessageBox(pid, "Add file to playlist");
+        ASSERT_NE(add, nullptr);
+        EXPECT_EQ(main, ::GetWindow(add, GW_OWNER));
+        EXPECT_FALSE(::IsWindowEnabled(playlist));
+        EXPECT_FALSE(::IsWindowEnabled(main));
+        ASSERT_TRUE(playlisttest::AnswerFileDialog(pid, "Add file to playlist", nullptr));
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(playlist) != FALSE; }));
         EXPECT_FALSE(::IsWindowEnabled(main));
         playlisttest::DropFiles(playlist, {one, pcFiles + "\\missing.mp3", two, three});
         ASSERT_TRUE(WaitUntil([&] { return playlisttest::Titles(::GetDlgItem(playlist, IDC_PLAYLIST_LIST)).size() == 4; }));
