@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -55,6 +56,63 @@ EFileKind SizeOfOpenFile(FILE* file, unsigned long long& size)
     size = static_cast<unsigned long long>(st.st_size);
     return EFileKind::Regular;
 }
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// A PC file that an upload replaces is moved aside before the new one is
+// written, put back when the upload fails and removed when it succeeds: a
+// player that fails in the middle of an upload leaves the old file as it was,
+// not the first part of the new one. Only a regular file that could be
+// written anyway is moved: a read-only file stays, and the upload fails to
+// open it as before. Should even the move back fail, the old file is still
+// there under its other name.
+class CReplacedFile {
+public:
+    explicit CReplacedFile(const char* path) : m_path(path)
+    {
+        FILE* probe = fopen(path, "r+b");
+        if (probe == nullptr)
+            return;
+        unsigned long long size = 0;
+        const bool regular = SizeOfOpenFile(probe, size) == EFileKind::Regular;
+        fclose(probe);
+        if (!regular)
+            return;
+        for (int i = 0; i < kAsideNames; ++i) {
+            const std::string aside = m_path + ".quavel-old" + (i == 0 ? std::string() : std::to_string(i));
+            if (Exists(aside))
+                continue;   // somebody's file: never touched
+            if (std::rename(path, aside.c_str()) == 0)
+                m_aside = aside;
+            return;
+        }
+    }
+    CReplacedFile(const CReplacedFile&) = delete;
+    CReplacedFile& operator=(const CReplacedFile&) = delete;
+    ~CReplacedFile()
+    {
+        if (m_aside.empty())
+            return;
+        if (m_replaced) {
+            std::remove(m_aside.c_str());
+        } else {
+            std::remove(m_path.c_str());
+            std::rename(m_aside.c_str(), m_path.c_str());
+        }
+    }
+    // The new file is complete.
+    void Replaced() { m_replaced = true; }
+
+private:
+    static constexpr int kAsideNames = 10;
+    std::string m_path;
+    std::string m_aside;
+    bool m_replaced = false;
+};
 
 } // namespace
 
@@ -207,6 +265,7 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback)
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
 
+    CReplacedFile old(path);   // declared first: the new file is closed before it acts
     CFilePtr file(fopen(path, "wb"));
     if (!file) {
         SetError(kRioErrOpen, "unable to open '%s' for write", path);
@@ -244,6 +303,7 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback)
         SetError(kRioErrWrite, "error writing to file '%s'", path);
         return false;
     }
+    old.Replaced();
     ReleaseLink();
     return true;
 }

@@ -354,11 +354,52 @@ TEST_F(FilesTest, UploadRefusals)
     EXPECT_EQ(16, dev.GetErrorCode());
     EXPECT_STREQ("operation interrupted", dev.GetErrorText());
 
-    // A read that fails on the second block leaves the first one on disk.
+    // A read that fails on the second block leaves the first one on disk
+    // (where no file stood before).
+    std::remove(shortFile.path.c_str());
     port.stuck = [](BusyPhase p, int n) { return p == BusyPhase::ReadAddress && n >= 64; };
     EXPECT_FALSE(dev.UploadFile(shortFile.path.c_str(), nullptr));
     EXPECT_EQ(6, dev.GetErrorCode());
     EXPECT_EQ(32768u, shortFile.Read().size());
+}
+
+// A PC file that an upload would replace stays as it was when the upload
+// fails, and nothing is left beside it; a file under the name it is kept
+// under while the upload runs is somebody's, and is not touched.
+TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
+{
+    CTempFile f("quavel_dev_old.mp3");
+    f.Write(Pattern(40000, 4));
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+    const std::vector<uint8_t> onPlayer = f.Read();
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    f.Write(old);
+    CTempFile aside("quavel_dev_old.mp3.quavel-old"), aside1("quavel_dev_old.mp3.quavel-old1");
+
+    EXPECT_FALSE(dev.UploadFile(f.path.c_str(), [](int done, int) { return done == 1 ? 0 : 1; }));
+    EXPECT_EQ(16, dev.GetErrorCode());
+    EXPECT_EQ(old, f.Read());
+    EXPECT_FALSE(aside.Exists());
+
+    port.stuck = [](BusyPhase p, int n) { return p == BusyPhase::ReadAddress && n >= 64; };
+    EXPECT_FALSE(dev.UploadFile(f.path.c_str(), nullptr));
+    EXPECT_EQ(6, dev.GetErrorCode());
+    EXPECT_EQ(old, f.Read());
+    EXPECT_FALSE(aside.Exists());
+    port.stuck = nullptr;
+
+    const std::vector<uint8_t> theirs = {'m', 'i', 'n', 'e'};
+    aside.Write(theirs);
+    EXPECT_FALSE(dev.UploadFile(f.path.c_str(), [](int done, int) { return done == 1 ? 0 : 1; }));
+    EXPECT_EQ(old, f.Read());
+    EXPECT_EQ(theirs, aside.Read());
+    EXPECT_FALSE(aside1.Exists());
+
+    // A successful upload replaces the file and leaves nothing beside it.
+    ASSERT_TRUE(dev.UploadFile(f.path.c_str(), nullptr)) << dev.GetErrorText();
+    EXPECT_EQ(onPlayer, f.Read());
+    EXPECT_EQ(theirs, aside.Read());
+    EXPECT_FALSE(aside1.Exists());
 }
 
 TEST_F(FilesTest, UploadWithACorruptLastCountStaysInTheBuffer)
