@@ -25,6 +25,12 @@ int CQuavelApp::Run()
         return 0;
     }
 
+    // A drive without a medium (an empty card reader in the folder dialog, a
+    // playlist row on a removed disk) answers with a failure, not with the
+    // system's "no disk" box.
+    const UINT errorMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    ::SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
+
     CDialog::SetResourceInstance(m_instance);
     InitCommonControlClasses();
 

@@ -166,6 +166,7 @@ void CMainDlg::RefreshDirectory()
     }
     if (CommitOrder())
         return;
+    COperationScope operation(*this);
     CBusyCursor busy;
     m_session->ReadDirectory();
     FillList();
@@ -247,6 +248,7 @@ void CMainDlg::OnMemorySwitch(bool external)
     Item(IDC_MAIN_INTFL).SetButtonState(!m_externalMemory);
     Item(IDC_MAIN_EXTFL).SetButtonState(m_externalMemory);
     {
+        COperationScope operation(*this);
         CBusyCursor busy;
         m_session->SelectMemory(m_externalMemory ? 1 : 0);
         RefreshDirectory();

@@ -43,6 +43,8 @@ bool CMainDlg::CommitOrder()
 {
     if (!m_connected || !m_orderChanged)
         return false;
+    // The session's failure box dispatches messages: nothing else may start meanwhile.
+    COperationScope operation(*this);
     {
         CBusyCursor busy;
         int rows = m_list.GetItemCount();
