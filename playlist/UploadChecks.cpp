@@ -29,8 +29,11 @@ bool IsReservedDeviceName(const std::string& name)
     std::string base = Upper(WithoutTrailingDotsAndBlanks(name.substr(0, name.find('.'))));
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL")
         return true;
-    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0))
-        return base[3] >= '1' && base[3] <= '9';
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0)) {
+        // Also the superscript digits one to three of the ANSI code page.
+        const unsigned char digit = static_cast<unsigned char>(base[3]);
+        return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
     return false;
 }
 
@@ -52,7 +55,9 @@ bool IsSafePcFileName(const std::string& name)
     }
     if (name.find("..") != std::string::npos)
         return false;
-    if (WithoutTrailingDotsAndBlanks(name).empty())
+    // Windows drops trailing dots and blanks: "a.mp3." would land as "a.mp3",
+    // another file's name, and replace it without a word.
+    if (WithoutTrailingDotsAndBlanks(name) != name)
         return false;
     return !IsReservedDeviceName(name);
 }

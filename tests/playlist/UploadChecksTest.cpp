@@ -20,7 +20,8 @@ TEST(UploadName, NamesThatLeaveTheFolderOrReachADeviceAreRefused)
     for (const char* name : {"", "..\\evil.mp3", "..", ".", "...", " . ", "sub\\x.mp3", "a/b.mp3", "C:x.mp3",
                              "x.mp3:stream", "a..b", "*.mp3", "what?.mp3", "a|b", "a\"b", "<a>", "tab\there",
                              "CON", "con", "Con.mp3", "PRN.txt", "AUX", "NUL.", "NUL .mp3", "CON  ",
-                             "COM1", "com9.mp3", "LPT1", "lpt9.x.y"})
+                             "COM1", "com9.mp3", "LPT1", "lpt9.x.y", "COM\xB9", "lpt\xB2.mp3", "COM\xB3.x",
+                             "a.mp3.", "a.mp3 ", "song. . "})
         EXPECT_FALSE(IsSafePcFileName(name)) << name;
     EXPECT_FALSE(IsSafePcFileName(std::string("a\0b", 3)));
     EXPECT_EQ(UnsafeNameErrorText("CON"), "Upload file failed!\r\n\r\nthe name 'CON' cannot be used for a file on the PC");
