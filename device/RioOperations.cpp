@@ -125,7 +125,10 @@ void CRioDevice::ResetDirectory()
 
 bool CRioDevice::Format(int check, ProgressCallback callback)
 {
-    if (!EnsureExternalBlocks())
+    // A card is asked for its size every time: it may have been swapped for
+    // one of another size since it was last seen, and the new directory's
+    // figures come from that size.
+    if (m_memory && !Detect())
         return false;
     CImageGuard guard(*this);
     ResetDirectory();

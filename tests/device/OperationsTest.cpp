@@ -130,7 +130,7 @@ TEST_F(OperationsTest, FormatResetsTheImageOnly)
     EXPECT_EQ(2048, dev.GetHeader().free);
 }
 
-TEST_F(OperationsTest, FormatOfTheCardLearnsItsSizeFirst)
+TEST_F(OperationsTest, FormatOfTheCardAsksItsSizeEveryTime)
 {
     std::memset(dev.Directory(), 0x3C, 32768);
     const std::vector<uint8_t> before = Image();
@@ -147,9 +147,12 @@ TEST_F(OperationsTest, FormatOfTheCardLearnsItsSizeFirst)
     EXPECT_EQ(128, dev.GetExternalBlocks());
     EXPECT_EQ(128, dev.GetHeader().total);
     EXPECT_EQ(128, dev.GetHeader().free);
-    port.device[4] = 0x75;     // known size: not asked again
+    // Swapped for a card of another size: asked again, the figures follow it.
+    port.device[4] = 0x75;
     EXPECT_TRUE(dev.Format(0, nullptr));
-    EXPECT_EQ(128, dev.GetHeader().total);
+    EXPECT_EQ(1024, dev.GetExternalBlocks());
+    EXPECT_EQ(1024, dev.GetHeader().total);
+    EXPECT_EQ(1024, dev.GetHeader().free);
 }
 
 TEST_F(OperationsTest, BadBlockCheckMarksBlocksThatLoseAPattern)
