@@ -50,6 +50,16 @@ std::string Trimmed(std::string s)
     return s;
 }
 
+// A name from the player as the terminal shows it: control bytes (escape
+// sequences of a corrupt or hostile directory) become '?'.
+std::string Printable(std::string s)
+{
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return s;
+}
+
 std::string Padded(const std::string& s, size_t width)
 {
     return s.size() < width ? s + std::string(width - s.size(), ' ') : s;
@@ -201,7 +211,7 @@ int CCliCommands::List()
     size_t titleWidth = std::string("  No. Title").size();
     size_t sizeWidth = std::string("Size").size();
     for (const auto& row : rows) {
-        titles.push_back(row->GetNumberText() + ". " + row->GetNameText());
+        titles.push_back(row->GetNumberText() + ". " + Printable(row->GetNameText()));
         titleWidth = std::max(titleWidth, titles.back().size());
         sizeWidth = std::max(sizeWidth, row->GetSizeText().size());
     }
@@ -328,7 +338,7 @@ int CCliCommands::Get()
         }
         const std::string partial = JoinPath(part, name);
         const int before = m_messages.Count();
-        m_progress.Begin("get " + name);
+        m_progress.Begin("get " + Printable(name));
         m_session->UploadFile(partial.c_str(), CCliProgress::Callback());
         bool ok = m_messages.Count() == before;
         m_progress.End(ok);

@@ -92,6 +92,19 @@ TEST_F(CCliTest, NamesOfAnyCodePageGoBothWays)
     EXPECT_EQ(ReadFile(to + "/" + name), ReadFile(file));
 }
 
+#ifndef _WIN32
+// Control bytes in a name reach no terminal: the list shows them as '?'.
+TEST_F(CCliTest, ControlBytesOfANameAreNotPrinted)
+{
+    ASSERT_EQ(Cli({"put", MakeFile("a\x1B[2Jb\x07.mp3", 5000, 9)}).code, kExitDone);
+    SCliRun list = Cli({"list"});
+    ASSERT_EQ(list.code, kExitDone) << list.err;
+    EXPECT_TRUE(Contains(list.out, " 1. a?[2Jb?.mp3")) << list.out;
+    EXPECT_FALSE(Contains(list.out, "\x1B"));
+    EXPECT_FALSE(Contains(list.out, "\x07"));
+}
+#endif
+
 TEST_F(CCliTest, InfoTellsMemoryPortAndSpeed)
 {
     ASSERT_EQ(Cli({"put", MakeFile("a.mp3", 40000, 3)}).code, kExitDone);
