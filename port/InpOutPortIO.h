@@ -1,6 +1,7 @@
 // The printer port through the inpout32.dll driver DLL (its Inp32 and Out32
 // functions), for NT-family Windows, where a program may not execute IN/OUT
-// itself. The DLL is loaded at run time; without it the backend is unavailable.
+// itself. The DLL is loaded at run time from the program's folder or the system's
+// folder; without it, or without its driver, the backend is unavailable.
 #pragma once
 
 #include "port/PortIO.h"
