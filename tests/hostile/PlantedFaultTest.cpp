@@ -11,13 +11,14 @@
 
 #include "playlist/FileEntry.h"
 #include "skin/RegionData.h"
+#include "tests/device/ProcessTempDir.h"
 
 namespace {
 
 TEST(PlantedFaults, FileSizeOfSparseFilesOfTwoGigabytesAndMore)
 {
     namespace fs = std::filesystem;
-    const fs::path path = fs::temp_directory_path() / "quavel-sparse-2gb.bin";
+    const fs::path path = fs::path(ProcessTempDir()) / "quavel-sparse-2gb.bin";
     struct SRemove {
         fs::path p;
         ~SRemove() { std::error_code ignored; fs::remove(p, ignored); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "playlist/FileEntry.h"
+#include "tests/device/ProcessTempDir.h"
 
 TEST(FileEntry, NewRecordIsEmpty) {
     CFileEntry e;
@@ -66,7 +67,7 @@ TEST(FileEntry, BitrateShownOnlyForMp3Names) {
 }
 
 TEST(FileSize, SizesOfRealFilesAndFailures) {
-    const std::string name = testing::TempDir() + "quavel_filesize_test.bin";
+    const std::string name = ProcessTempDir() + "quavel_filesize_test.bin";
     const char* path = name.c_str();
     FILE* f = std::fopen(path, "wb");
     ASSERT_NE(f, nullptr);
