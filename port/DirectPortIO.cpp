@@ -29,6 +29,8 @@ asm(".text\n"
     "    ret\n");
 #endif
 
+constexpr uint8_t kNothingAttached = 0x7F;   // what a port without a player reads
+
 volatile LONG g_probeFaulted = 0;
 
 LONG CALLBACK ProbeHandler(EXCEPTION_POINTERS* info)
@@ -49,15 +51,27 @@ LONG CALLBACK ProbeHandler(EXCEPTION_POINTERS* info)
 }
 }  // namespace
 
-CDirectPortIO::CDirectPortIO() : m_start(::GetTickCount()) {}
+CDirectPortIO::CDirectPortIO() : m_start(::GetTickCount()), m_usable(0x10000, -1) {}
+
+bool CDirectPortIO::MayUse(uint16_t address)
+{
+    signed char& usable = m_usable[address];
+    if (usable < 0)
+        usable = CanUse(address) ? 1 : 0;
+    return usable != 0;
+}
 
 void CDirectPortIO::PortWrite(uint16_t address, uint8_t value)
 {
+    if (!MayUse(address))
+        return;
     asm volatile("outb %0, %1" : : "a"(value), "Nd"(address));
 }
 
 uint8_t CDirectPortIO::PortRead(uint16_t address)
 {
+    if (!MayUse(address))
+        return kNothingAttached;
     uint8_t value;
     asm volatile("inb %1, %0" : "=a"(value) : "Nd"(address));
     return value;

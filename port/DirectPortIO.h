@@ -6,9 +6,14 @@
 
 #include "port/PortIO.h"
 
+#include <vector>
+
 class CDirectPortIO : public CPortIO {
 public:
     CDirectPortIO();
+    // An address this process may not use (a helper may have granted only some
+    // addresses) reads 0x7F like a port with nothing attached, and takes no
+    // writes; each address is tried once, at its first use.
     void PortWrite(uint16_t address, uint8_t value) override;
     uint8_t PortRead(uint16_t address) override;
     int MilliClock() override;
@@ -18,5 +23,8 @@ public:
     static bool CanUse(uint16_t address);
 
 private:
+    bool MayUse(uint16_t address);
+
     unsigned long m_start;
+    std::vector<signed char> m_usable;   // per address: -1 not tried yet, 0 no, 1 yes
 };

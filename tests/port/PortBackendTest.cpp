@@ -1,5 +1,7 @@
-// The driver DLL backend against a stand-in DLL beside the test: used only
-// while its driver is open, and freed when it is not used.
+// The port backends of NT-family Windows: the driver DLL against a stand-in
+// DLL beside the test (used only while its driver is open, freed when it is
+// not used), and direct IN/OUT at addresses the process may not use.
+#include "port/DirectPortIO.h"
 #include "port/InpOutPortIO.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +27,18 @@ TEST(InpOutBackend, UsedOnlyWhileItsDriverIsOpen)
         EXPECT_NE(::GetModuleHandleA("inpout32.dll"), nullptr);
     }
     EXPECT_EQ(::GetModuleHandleA("inpout32.dll"), nullptr);
+}
+
+// Under Wine a program may not execute IN/OUT at all: every address is one
+// the process may not use. Reading and writing them must not fault.
+TEST(DirectBackend, AnAddressTheProcessMayNotUseReadsAsNothingAttached)
+{
+    ASSERT_FALSE(CDirectPortIO::CanUse(0xD011));
+    CDirectPortIO io;
+    io.PortWrite(0xD010, 0x55);
+    io.PortWrite(0xD012, 0x04);
+    EXPECT_EQ(io.PortRead(0xD011), 0x7F);
+    EXPECT_EQ(io.PortRead(0xD011), 0x7F);   // the answer is kept
 }
 
 }  // namespace
