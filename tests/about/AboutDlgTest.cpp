@@ -15,6 +15,7 @@
 #include "skin/RegionData.h"
 #include "skin/SkinColours.h"
 #include "tests/lists/DialogDriver.h"
+#include "tests/lists/HelpRecorder.h"
 
 namespace {
 
@@ -29,18 +30,10 @@ int CountShellOpen(const char* target, int show)
     return linktest::RecordShellOpen(target, show);
 }
 
-struct SHelpCall {
-    UINT command;
-    ULONG_PTR data;
-};
-std::vector<SHelpCall> g_helpCalls;  // written on the dialog's thread only
-std::atomic<int> g_helpCount{0};
-bool RecordHelp(HWND, const char*, UINT command, ULONG_PTR data)
-{
-    g_helpCalls.push_back({command, data});
-    ++g_helpCount;
-    return true;
-}
+using helptest::g_helpCalls;
+using helptest::g_helpCount;
+using helptest::RecordHelp;
+using helptest::SHelpCall;
 
 // The about box's region resource as the shape code reads it.
 RegionData AboutRegion()

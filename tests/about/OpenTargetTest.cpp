@@ -23,16 +23,6 @@ std::string Folder(const std::string& path)
     return path.substr(0, path.find_last_of('\\'));
 }
 
-std::string TempFolder()
-{
-    char path[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, path);
-    std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
-}
-
 class OpenTarget : public testing::Test {
 protected:
     void SetUp() override
@@ -40,7 +30,7 @@ protected:
         char self[MAX_PATH] = "";
         ::GetModuleFileNameA(nullptr, self, MAX_PATH);
         recorder = "\"" + Folder(self) + "\\link_recorder.exe\"";
-        record = TempFolder() + "\\quavel_link_record_" + std::to_string(::GetCurrentProcessId()) + ".txt";
+        record = wintest::TempFolder() + "\\quavel_link_record_" + std::to_string(::GetCurrentProcessId()) + ".txt";
         ::DeleteFileA(record.c_str());
         ::SetEnvironmentVariableA("QUAVEL_LINK_RECORD", record.c_str());
         ShellCalls().clear();
@@ -163,7 +153,7 @@ TEST_F(OpenTarget, TheRealShellReportsAFileOfNoKnownKind)
 {
     // A local file, never a web address: the real shell call is safe here.
     CHyperLink::SetShellOpen(nullptr);
-    const std::string file = TempFolder() + "\\quavel_link_test.qvlnoassoc";
+    const std::string file = wintest::TempFolder() + "\\quavel_link_test.qvlnoassoc";
     FILE* out = std::fopen(file.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fputs("x", out);

@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "tests/folderdialog/WineDrives.h"
 #include "tests/lists/DialogDriver.h"
+#include "tests/lists/HelpRecorder.h"
 #include "tests/playlist/TempFolder.h"
 #include "tests/playlist/WindowDriver.h"
 
@@ -31,15 +32,9 @@ using liststest::Click;
 using playlisttest::Send;
 using wintest::WaitUntil;
 
-std::atomic<int> g_helpCount{0};
-std::atomic<unsigned long> g_helpTopic{0};
-
-bool RecordHelp(HWND, const char*, UINT, ULONG_PTR data)
-{
-    g_helpTopic = static_cast<unsigned long>(data);
-    ++g_helpCount;
-    return true;
-}
+using helptest::g_helpCount;
+using helptest::g_helpTopic;
+using helptest::RecordHelp;
 
 HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT code)
 {
@@ -217,7 +212,7 @@ TEST_F(FolderDialog, DrivesByTypeThePreselectedDriveAndLazyFolders)
         if (!shots.empty()) {
             ::InvalidateRect(w, nullptr, TRUE);
             WaitUntil([] { return false; }, 300);   // let it repaint before the picture
-            playlisttest::SaveWindowShot(w, shots + "\\folder-dialog.bmp");
+            wintest::SaveWindowShot(w, shots + "\\folder-dialog.bmp");
         }
         Click(w, IDC_FOLDER_OK);
         WaitUntil([&] { return !::IsWindow(w); });

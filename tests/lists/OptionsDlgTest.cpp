@@ -21,6 +21,7 @@
 #include "device/RioSession.h"
 #include "res/resource.h"
 #include "tests/lists/DialogDriver.h"
+#include "tests/lists/HelpRecorder.h"
 
 namespace {
 
@@ -29,19 +30,10 @@ using liststest::IsEnabled;
 using liststest::IsPushed;
 using wintest::WaitUntil;
 
-struct SHelpCall {
-    UINT command;
-    ULONG_PTR data;
-};
-std::vector<SHelpCall> g_helpCalls;   // written on the dialog's thread only
-std::atomic<int> g_helpCount{0};
-
-bool RecordHelp(HWND, const char*, UINT command, ULONG_PTR data)
-{
-    g_helpCalls.push_back({command, data});
-    ++g_helpCount;
-    return true;
-}
+using helptest::g_helpCalls;
+using helptest::g_helpCount;
+using helptest::RecordHelp;
+using helptest::SHelpCall;
 
 class CRecordingSink : public CMessageSink {
 public:

@@ -25,77 +25,22 @@
 #include "skin/SkinPaint.h"
 #include "win/Dialog.h"
 #include "win/Gdi.h"
+#include "tests/win/WinTestSupport.h"
 
 namespace {
 
 std::string g_outDir;
 int g_failures = 0;
 
-// Dispatches messages for a while so that windows paint and settle.
-void Pump(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < ms) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(10);
-    }
-}
-
-// Copies the window's screen rectangle (so its shape shows as on screen) into
-// a 24-bit bottom-up .BMP file.
-bool SaveShot(HWND window, const char* name)
-{
-    RECT rc{};
-    ::GetWindowRect(window, &rc);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0)
-        return false;
-    CWindowDC screen(nullptr);
-    CMemoryDC memory(screen);
-    CBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
-    {
-        CSelectObject select(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    }
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height);
-    if (::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                    DIB_RGB_COLORS) == 0)
-        return false;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    const std::string path = g_outDir + "\\" + name + ".bmp";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return false;
-    std::fwrite(&file, sizeof file, 1, f);
-    std::fwrite(&info, sizeof info, 1, f);
-    std::fwrite(pixels.data(), 1, pixels.size(), f);
-    std::fclose(f);
-    std::printf("%s: %d x %d\n", path.c_str(), width, height);
-    return true;
-}
-
 void Shot(HWND window, const char* name)
 {
     ::SetWindowPos(window, HWND_TOP, 16, 16, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     ::UpdateWindow(window);
-    Pump(600);
-    if (!SaveShot(window, name)) {
+    wintest::PumpFor(600);
+    const std::string path = g_outDir + "\\" + name + ".bmp";
+    if (wintest::SaveWindowShot(window, path)) {
+        std::printf("%s\n", path.c_str());
+    } else {
         std::fprintf(stderr, "no picture of %s\n", name);
         ++g_failures;
     }
@@ -113,7 +58,7 @@ void ShootOptions(CMemorySettings& settings, const char* name)
     }
     Shot(dialog.Handle(), name);
     ::DestroyWindow(dialog.Handle());
-    Pump(100);
+    wintest::PumpFor(100);
     SetAppSettings(nullptr);
 }
 
@@ -212,7 +157,7 @@ void ShootButtonSheet()
     }
     Shot(sheet, "button-sheet");
     ::DestroyWindow(sheet);
-    Pump(100);
+    wintest::PumpFor(100);
 }
 
 // ---- Main-window preview ----------------------------------------------------------
@@ -307,7 +252,7 @@ void ShootMainPreview()
     }
     Shot(preview.Handle(), "main-list-counter-bar");
     ::DestroyWindow(preview.Handle());
-    Pump(100);
+    wintest::PumpFor(100);
 }
 
 }  // namespace

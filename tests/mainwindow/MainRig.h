@@ -37,16 +37,6 @@ using wintest::WaitUntil;
 
 // ---- Files ----------------------------------------------------------------------
 
-inline std::string TempRoot()
-{
-    char path[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, path);
-    std::string dir = path;
-    if (!dir.empty() && dir.back() == '\\')
-        dir.pop_back();
-    return dir;
-}
-
 inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& data)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -250,13 +240,7 @@ inline int RowCount(HWND main)
 
 inline std::string CellText(HWND main, int row, int column)
 {
-    char text[512] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendList(main, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
+    return wintest::ListCellText(::GetDlgItem(main, IDC_MAIN_LIST), row, column);
 }
 
 inline std::vector<std::string> Titles(HWND main)
@@ -348,7 +332,7 @@ protected:
         LastHelpTopic() = 0;
         oldHelp = SetHelpEngine(RecordHelp);
         static int run = 0;
-        dir = TempRoot() + "\\quavel_main_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++run);
+        dir = wintest::TempFolder() + "\\quavel_main_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++run);
         ::CreateDirectoryA(dir.c_str(), nullptr);
         images = dir + "\\player";
         pcFiles = dir + "\\pc";

@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "skin/SkinColours.h"
 #include "tests/lists/DialogDriver.h"
+#include "tests/lists/HelpRecorder.h"
 #include "tests/playlist/TempFolder.h"
 #include "tests/playlist/WindowDriver.h"
 #include "win/CurrentDirectory.h"
@@ -34,15 +35,9 @@ using playlisttest::Titles;
 using wintest::ControlText;
 using wintest::WaitUntil;
 
-std::atomic<int> g_helpCount{0};
-std::atomic<unsigned long> g_helpTopic{0};
-
-bool RecordHelp(HWND, const char*, UINT, ULONG_PTR data)
-{
-    g_helpTopic = static_cast<unsigned long>(data);
-    ++g_helpCount;
-    return true;
-}
+using helptest::g_helpCount;
+using helptest::g_helpTopic;
+using helptest::RecordHelp;
 
 const char* const kQuestion = CPlaylistDlg::kQuestionCaption;
 
@@ -138,7 +133,7 @@ TEST_F(PlaylistWindow, ButtonsEstimateAndColoursThroughASession)
         }
         const std::string shots = playlisttest::ShotFolder();
         if (!shots.empty())
-            playlisttest::SaveWindowShot(w, shots + "\\playlist-window.bmp");
+            wintest::SaveWindowShot(w, shots + "\\playlist-window.bmp");
 
         // First row selected: no MOVUP; last row selected: no MOVDOWN.
         playlisttest::SelectRows(List(w), {0});

@@ -82,13 +82,7 @@ inline std::vector<int> SelectedRows(HWND list)
 
 inline std::string CellText(HWND list, int row, int column)
 {
-    char text[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
+    return wintest::ListCellText(list, row, column);
 }
 
 // Column 0 of every row.
@@ -189,47 +183,6 @@ inline SColourCount CountScreenColour(HWND control, COLORREF colour)
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return count;
-}
-
-// Saves the window as the screen shows it as a 24-bit .BMP file (for people to look at).
-inline bool SaveWindowShot(HWND window, const std::string& path)
-{
-    RECT rc{};
-    ::GetWindowRect(window, &rc);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0)
-        return false;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    ::GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageBytes = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageBytes;
-    bool ok = false;
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
-             std::fwrite(bits, 1, imageBytes, f) == imageBytes;
-        std::fclose(f);
-    }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return ok;
 }
 
 // Where tests leave their pictures: the folder named by QUAVEL_SCREENSHOT_DIR, or none.

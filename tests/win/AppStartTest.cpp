@@ -26,24 +26,14 @@ std::string TestExecutableDir()
     return Directory(path);
 }
 
-std::string TempDir()
-{
-    char path[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, path);
-    std::string dir = path;
-    if (!dir.empty() && dir.back() == '\\')
-        dir.pop_back();
-    return dir;
-}
-
 class QuavelRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
         static int run = 0;
         appName = "QuavelStart" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++run);
-        exe = TempDir() + "\\" + appName + ".exe";
-        images = TempDir() + "\\" + appName + "_player";
+        exe = wintest::TempFolder() + "\\" + appName + ".exe";
+        images = wintest::TempFolder() + "\\" + appName + "_player";
         ASSERT_TRUE(::CopyFileA((TestExecutableDir() + "\\" QUAVEL_EXE_FROM_TEST).c_str(), exe.c_str(), FALSE))
             << "Quavel.exe not found beside the tests";
         wintest::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Kestry\\" + appName);
@@ -79,7 +69,7 @@ protected:
     {
         // A file of its own per run: Wine may hold an ended GUI process's handles a little longer.
         static int runs = 0;
-        std::string file = TempDir() + "\\" + appName + "_" + std::to_string(++runs) + ".out";
+        std::string file = wintest::TempFolder() + "\\" + appName + "_" + std::to_string(++runs) + ".out";
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE out = ::CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    &inherit, CREATE_ALWAYS, 0, nullptr);

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -132,6 +135,90 @@ inline bool IsPushed(HWND dialog, int id)
 inline bool IsEnabled(HWND dialog, int id)
 {
     return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+// The temporary folder, without its trailing backslash.
+inline std::string TempFolder()
+{
+    char path[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, path);
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+// Dispatches this thread's messages for a while, so that windows paint and settle.
+inline void PumpFor(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    }
+}
+
+// The text of a list view's cell, asked with a deadline (the list's thread may be busy).
+inline std::string ListCellText(HWND list, int row, int column)
+{
+    char text[1024] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item),
+                          SMTO_ABORTIFHUNG, 5000, &ignored);
+    return text;
+}
+
+// Saves the window as the screen shows it (its shape included) as a 24-bit
+// .BMP file, for people to look at.
+inline bool SaveWindowShot(HWND window, const std::string& path)
+{
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageBytes = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageBytes;
+    bool ok = false;
+    if (bits != nullptr) {
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            ok = std::fwrite(&file, sizeof file, 1, f) == 1 &&
+                 std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
+                 std::fwrite(bits, 1, imageBytes, f) == imageBytes;
+            ok = std::fclose(f) == 0 && ok;
+        }
+    }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return ok;
 }
 
 }  // namespace wintest
