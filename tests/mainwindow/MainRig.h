@@ -294,29 +294,9 @@ inline void Settle(HWND main)
     ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
 }
 
-// A shell drop of these paths, as the shell hands it to a window.
-inline HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& p : paths)
-        bytes += p.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        memcpy(at, p.c_str(), p.size() + 1);
-        at += p.size() + 1;
-    }
-    *at = '\0';
-    ::GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 inline void DropOn(HWND main, const std::vector<std::string>& paths)
 {
-    ::PostMessageA(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    wintest::DropFiles(main, paths);
 }
 
 // ---- The fixture ----------------------------------------------------------------

@@ -28,23 +28,7 @@ inline LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 // Files dropped from the shell, in this order.
-inline void DropFiles(HWND window, const std::vector<std::string>& paths)
-{
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& p : paths)
-        bytes += p.size() + 1;
-    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        std::memcpy(at, p.c_str(), p.size() + 1);
-        at += p.size() + 1;
-    }
-    ::GlobalUnlock(memory);
-    ::PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-}
+using wintest::DropFiles;
 
 // The list reports a mouse click to the window.
 inline void NotifyClick(HWND dialog, int listId)

@@ -6,10 +6,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace wintest {
 
@@ -219,6 +223,32 @@ inline bool SaveWindowShot(HWND window, const std::string& path)
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return ok;
+}
+
+// A shell drop of these paths, as the shell hands it to a window.
+inline HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths)
+        bytes += p.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* at = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& p : paths) {
+        std::memcpy(at, p.c_str(), p.size() + 1);
+        at += p.size() + 1;
+    }
+    *at = '\0';
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// Posts a shell drop of these paths, in this order, to the window.
+inline void DropFiles(HWND window, const std::vector<std::string>& paths)
+{
+    ::PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
 }  // namespace wintest
