@@ -18,6 +18,7 @@ RequestExecutionLevel admin
 !define GUIDE_LINK "Quavel User Guide.lnk"
 
 Name "${APP} ${VERSION}"
+BrandingText "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
 ; An upgrade goes where the earlier version was installed.
 InstallDir "$PROGRAMFILES\Quavel"
