@@ -8,6 +8,7 @@
 #include <exception>
 #include <sstream>
 
+#include "QuavelVersion.h"
 #include "cli/CliCommands.h"
 #include "device/SpeedChoice.h"
 
@@ -90,6 +91,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     app.require_subcommand(1);
     app.fallthrough();
     app.footer("Exit codes: 0 done, 1 the player or a file failed, 2 usage.");
+    app.set_version_flag("--version", std::string("quavel-cli ") + kQuavelVersion, "print the version and end");
     app.add_flag("--card", o.card, "use the player's memory card instead of its internal memory");
     app.add_option("--speed", speed,
                    "delay counts of the port protocol: SLOW, MEDIUM (default) or FAST, or three of them "

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "QuavelVersion.h"
 #include "app/AboutDlg.h"
 #include "app/Help.h"
 #include "res/resource.h"
@@ -138,7 +139,9 @@ TEST_F(AboutBox, OpensWithItsTemplateSkinShapeTextsAndLinks)
     EXPECT_EQ(client.cx, mapped.cx);
     EXPECT_EQ(client.cy, mapped.cy);
 
-    EXPECT_EQ(version, "Quavel Version 1.0");
+    // The project's version, major and minor: "1.0" for 1.0.0.
+    const std::string release = kQuavelVersion;
+    EXPECT_EQ(version, "Quavel Version " + release.substr(0, release.rfind('.')));
     EXPECT_EQ(version, CAboutDlg::VersionLine());
     EXPECT_FALSE(edition.empty());
     EXPECT_EQ(versionBackground, kAboutBodyColour);

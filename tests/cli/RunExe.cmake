@@ -1,6 +1,6 @@
 # Runs the built quavel-cli as a user would (through Wine in the Windows build)
 # and checks exit codes and what reaches stdout and stderr when they are not a
-# terminal. cmake -DEXE=... -DEMULATOR=a|b|c -DWORK=dir -P RunExe.cmake
+# terminal. cmake -DEXE=... -DEMULATOR=a|b|c -DWORK=dir -DVERSION=x.y.z -P RunExe.cmake
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -23,6 +23,10 @@ endif()
 run(0 --help)
 if(NOT out MATCHES "dump")
     message(FATAL_ERROR "help without the commands: ${out}")
+endif()
+run(0 --version)
+if(NOT out STREQUAL "quavel-cli ${VERSION}\n")
+    message(FATAL_ERROR "--version printed: ${out}")
 endif()
 run(0 --virtual-player=player --speed=8,2,1 put song.mp3)
 if(NOT err STREQUAL "")
