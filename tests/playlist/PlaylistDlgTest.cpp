@@ -271,8 +271,9 @@ TEST_F(PlaylistWindow, RemoveAndMoveRows)
         EXPECT_EQ(playlisttest::SelectedRows(List(w)), std::vector<int>{4});
         EXPECT_FALSE(IsEnabled(w, IDC_PLAYLIST_MOVDOWN));
         EXPECT_TRUE(IsEnabled(w, IDC_PLAYLIST_MOVUP));
-        // NEW drops a changed list without asking.
+        // NEW on a changed list asks first; No drops it.
         Click(w, IDC_PLAYLIST_NEW);
+        EXPECT_EQ(AnswerBox(pid, kQuestion, IDNO), "Save changed playlist?");
         ASSERT_TRUE(WaitRows(w, 0));
         EXPECT_EQ(Text(w, IDC_PLAYLIST_TITLE), "  ");
         EXPECT_EQ(Text(w, IDC_PLAYLIST_FREE), "1000 KB");
@@ -327,6 +328,18 @@ TEST_F(PlaylistWindow, SaveSaveAsOpenAndAddThroughTheFileDialogs)
         EXPECT_EQ(playlisttest::CellText(List(w), 3, 1), "2");
         EXPECT_EQ(Text(w, IDC_PLAYLIST_TITLE), list + " *");
         EXPECT_EQ(settings.ReadString("Settings", "LastFilePath", ""), folder.Root());
+
+        // A path longer than the dialogs' buffer: OPEN and SAVE AS say so and keep the list.
+        const std::string tooLong = std::string(270 - folder.Root().size(), 'n') + ".pst";
+        Click(w, IDC_PLAYLIST_OPEN);
+        EXPECT_EQ(AnswerBox(pid, kQuestion, IDNO), "Save changed playlist?");
+        ASSERT_TRUE(AnswerFileDialog(pid, "Open playlist", tooLong.c_str()));
+        EXPECT_EQ(AnswerBox(pid, ApplicationName().c_str(), IDOK, w), kPathTooLong);
+        Click(w, IDC_PLAYLIST_SAVEAS);
+        ASSERT_TRUE(AnswerFileDialog(pid, "Save playlist", tooLong.c_str()));
+        EXPECT_EQ(AnswerBox(pid, ApplicationName().c_str(), IDOK, w), kPathTooLong);
+        ASSERT_TRUE(WaitRows(w, 4));
+        EXPECT_EQ(Text(w, IDC_PLAYLIST_TITLE), list + " *");
 
         // OPEN on a changed list: Yes saves first; a cancelled dialog then
         // leaves an empty, untitled list.
