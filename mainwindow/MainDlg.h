@@ -83,8 +83,6 @@ public:
     bool IsClosePending() const { return m_closePending; }
     // A batch of downloads runs, which Esc and CLOSE stop.
     bool IsBatchRunning() const { return m_batchRunning; }
-    // The user asked the running batch to stop.
-    bool IsStopRequested() const { return m_stopRequested; }
     // The last download ended because the user stopped it during the file.
     bool IsStoppedInFlight() const;
 
