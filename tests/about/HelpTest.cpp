@@ -1,6 +1,6 @@
 // Help: the help engine when the help file is there, else the user guide at
-// the topic's anchor in the browser registered for web pages, or through the
-// links' shell call when there is none, else one message naming both files; and the guide the build writes beside Quavel.exe anchors every
+// the topic's anchor (in the registered browser, else by the links' shell call), else one message naming
+// both files; and the guide the build writes beside Quavel.exe anchors every
 // topic of the program's table.
 #include "tests/about/LinkTestSupport.h"
 

@@ -101,8 +101,6 @@ public:
         ::SetEnvironmentVariableA("QUAVEL_LINK_RECORD", record.c_str());
     }
     ~CLinkRecorder() { ::DeleteFileA(record.c_str()); }
-    CLinkRecorder(const CLinkRecorder&) = delete;
-    CLinkRecorder& operator=(const CLinkRecorder&) = delete;
 
     // The command line the recorder was started with; empty when it was not.
     std::string Recorded() const

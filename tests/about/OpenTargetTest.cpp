@@ -8,8 +8,6 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
