@@ -103,8 +103,15 @@ bool OpenHelp(HWND owner, const char* file, UINT command, ULONG_PTR data)
     const std::string guide = GuideFileFor(helpFile);
     const unsigned long context = static_cast<unsigned long>(data);
     // A missing guide is reported at once rather than handed to a browser.
-    const int result = FileExists(guide) ? CHyperLink::OpenTarget(GuideTarget(guide, context).c_str(), SW_SHOWNORMAL)
-                                         : SE_ERR_FNF;
+    // The browser registered for web pages comes first: the shell drops the
+    // anchor of a file address on many systems, and the page would open at its top.
+    int result = SE_ERR_FNF;
+    if (FileExists(guide)) {
+        const std::string target = GuideTarget(guide, context);
+        result = CHyperLink::OpenWithPageProgram(target.c_str(), SW_SHOWNORMAL);
+        if (result <= 32)
+            result = CHyperLink::ShellOpen(target.c_str(), SW_SHOWNORMAL);
+    }
     if (result > 32)
         return true;
     std::string reason = CHyperLink::LinkErrorText(result);

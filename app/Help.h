@@ -29,8 +29,9 @@ using HelpEngine = bool (*)(HWND owner, const char* file, UINT command, ULONG_PT
 HelpEngine SetHelpEngine(HelpEngine engine);  // returns the previous one
 
 // The default request: the help engine when the help file exists (and for
-// every command other than opening a topic); else the user guide, through the
-// same shell call as the links; when that fails too, one message naming both.
+// every command other than opening a topic); else the user guide at the
+// topic's anchor, in the program registered for web pages, or through the
+// shell when none is; when that fails too, one message naming both.
 bool OpenHelp(HWND owner, const char* file, UINT command, ULONG_PTR data);
 
 // The help engine itself (WinHelp by default). Under some systems the real

@@ -45,6 +45,7 @@ const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
 };
 
 HWND CMainDlg::s_progressTarget = nullptr;
+CMainDlg* CMainDlg::s_batchWindow = nullptr;
 
 CMainDlg::CMainDlg(CPortProvider& ports, HWND parent)
     : CDialog(IDD_MAIN, parent),
@@ -184,6 +185,9 @@ void CMainDlg::FillList()
     }
     m_list.SetRedraw(true);
     m_list.Invalidate();
+    // The new rows have no selection: nothing for DELETE or UPLOAD to work on.
+    Item(IDC_MAIN_DELETE).EnableWindow(false);
+    Item(IDC_MAIN_UPLOAD).EnableWindow(false);
     ReadMemoryFigures();
     ShowMemory();
 }
@@ -217,6 +221,8 @@ void CMainDlg::EnableButtons(bool on)
 {
     for (int id : kOperationButtons)
         Item(id).EnableWindow(on);
+    if (!on && IsBatchRunning())
+        Item(IDC_MAIN_CLOSE).EnableWindow(true); // CLOSE stops the batch, then closes
     if (on) {
         const bool selected = m_list.GetItemCount() > 0 && m_list.GetSelectedCount() > 0;
         Item(IDC_MAIN_DELETE).EnableWindow(selected);
@@ -288,11 +294,19 @@ void CMainDlg::RequestClose(INT_PTR result)
 
 void CMainDlg::OnOK()
 {
+    // CLOSE (and Enter): a running batch stops after the current block, then the window closes.
+    if (IsBatchRunning())
+        m_stopRequested = true;
     RequestClose(IDOK);
 }
 
 void CMainDlg::OnCancel()
 {
+    // Esc: a running batch stops after the current block; the window stays.
+    if (IsBatchRunning()) {
+        m_stopRequested = true;
+        return;
+    }
     RequestClose(IDCANCEL);
 }
 
@@ -389,6 +403,13 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         OnAbout();
+        return true;
+    }
+    // The task bar's Close ends the program as CLOSE does, not as the Esc it
+    // would become: a running batch stops, then the window closes.
+    if ((command & 0xFFF0) == SC_CLOSE && IsBatchRunning()) {
+        m_stopRequested = true;
+        RequestClose(IDCANCEL);
         return true;
     }
     return false;

@@ -10,9 +10,11 @@
 // messages so that the window repaints. While an operation runs, nothing that
 // would start a second device operation or end the window is carried out: drops
 // are ignored, the speed options are refused, and a request to close waits for
-// the end of the operation. The dialogs it opens (speed options, initialize,
-// playlist, folder, About) are owned by it, so it is disabled while one is open
-// and no second dialog or operation can be started behind it.
+// the end of the operation. A batch of downloads is the exception: Esc stops it
+// after the current block, CLOSE stops it and then closes. The dialogs it opens
+// (speed options, initialize, playlist, folder, About) are owned by it, so it is
+// disabled while one is open and no second dialog or operation can be started
+// behind it.
 //
 // The handlers are spread over MainDlg.cpp (set-up, display, connecting,
 // painting, closing), MainTransfers.cpp (progress, the transfer display,
@@ -34,8 +36,21 @@
 #include <string>
 #include <vector>
 
+class CMainDlg;
 class CPortProvider;
 class CRioSession;
+
+// The session's messages for the main window: a message box each, except the
+// failure that a download stopped by the user ends with (the status line tells
+// of the stop instead).
+class CMainMessages : public CMessageBoxSink {
+public:
+    explicit CMainMessages(const CMainDlg& window) : m_window(window) {}
+    void ShowError(const char* text) override;
+
+private:
+    const CMainDlg& m_window;
+};
 
 class CMainDlg : public CDialog {
 public:
@@ -48,9 +63,10 @@ public:
 
     // What the end of a transfer shows afterwards.
     enum class EAfterTransfer {
-        FillList,          // rebuild the list from the session (and the memory line)
-        RefreshDirectory,  // read the directory again, then rebuild
-        ShowMemory,        // only the memory line and bar (the player did not change)
+        FillList,         // rebuild the list from the session (and the memory line)
+        RefreshDirectory, // read the directory again, then rebuild
+        ShowMemory,       // only the memory line and bar (the player did not change)
+        Nothing,          // the display alone (a transfer left by an exception)
     };
 
     // The last search found a player.
@@ -65,6 +81,10 @@ public:
     bool IsOperationRunning() const { return m_operationDepth > 0; }
     // A request to close arrived while an operation ran; the window closes at its end.
     bool IsClosePending() const { return m_closePending; }
+    // A batch of downloads runs, which Esc and CLOSE stop.
+    bool IsBatchRunning() const { return m_batchRunning; }
+    // The last download ended because the user stopped it during the file.
+    bool IsStoppedInFlight() const;
 
     CRioSession* Session() const { return m_session.get(); }
     CFileListCtrl& List() { return m_list; }
@@ -91,32 +111,15 @@ public:
     // Sends a changed list order to the player and rebuilds the list; true when it did.
     bool CommitOrder();
     // The progress callback of every long session operation: moves the progress
-    // bar, dispatches up to four waiting messages, always answers "continue".
+    // bar, dispatches up to four waiting messages and answers "continue".
+    // Answers "stop" once the user has stopped the running batch of downloads,
+    // and turns Esc for this window into its cancel command meanwhile (the
+    // dialog manager does not see the messages dispatched here).
     static int OnProgress(int position, int total);
 
     // Makes the progress bar the target of OnProgress; call just before each
     // session operation that takes the callback.
     void SetProgressTarget();
-
-    // ---- The transfer display (downloads and uploads) ------------------------
-
-    // Start of a transfer of files: marks an operation as running, sets the
-    // counter's colour and value, shows the progress bar, the transfer lamp in
-    // place of the idle lamp, disables the operation buttons and shows the busy
-    // cursor. showLamps false leaves the lamps and the bar for ShowTransferLamp.
-    void BeginTransfer(ETransfer kind, int files, bool showLamps = true);
-    // Shows the progress bar and the transfer lamp in place of the idle lamp.
-    void ShowTransferLamp(ETransfer kind);
-    // "Downloading :  path" or "Uploading :  name" in the status line.
-    void ShowTransferStatus(ETransfer kind, const std::string& what);
-    // One file done: the counter counts down.
-    void CountDownFile();
-    // A failed download: the counter goes to 0.
-    void ClearFileCounter();
-    // End of the transfer: progress bar emptied and hidden, idle lamp back,
-    // then `after`, then the buttons enabled again; a close requested meanwhile
-    // is carried out now.
-    void EndTransfer(ETransfer kind, EAfterTransfer after);
 
     // Pushes a text into the status line.
     void SetStatusText(const std::string& text);
@@ -145,6 +148,43 @@ protected:
 
 private:
     friend class COperationScope;
+    friend class CTransferScope;
+
+    // ---- The transfer display (downloads and uploads), used by CTransferScope ----
+
+    // Start of a transfer of files: marks an operation as running, sets the
+    // counter's colour and value, shows the progress bar, the transfer lamp in
+    // place of the idle lamp, disables the operation buttons and shows the busy
+    // cursor. showLamps false leaves the lamps and the bar for ShowTransferLamp.
+    // A download is a batch that Esc and CLOSE stop.
+    void BeginTransfer(ETransfer kind, int files, bool showLamps);
+    // Progress bar emptied and hidden, the idle lamp back while a player is
+    // connected, then `after`, then the buttons enabled again; a close
+    // requested meanwhile is carried out now.
+    void EndTransfer(ETransfer kind, EAfterTransfer after);
+    // Shows the progress bar and the transfer lamp in place of the idle lamp.
+    void ShowTransferLamp(ETransfer kind);
+    // "Downloading :  path" or "Uploading :  name" in the status line.
+    void ShowTransferStatus(ETransfer kind, const std::string& what);
+    // One file done: the counter counts down.
+    void CountDownFile();
+    // A failed or stopped download: the counter goes to 0.
+    void ClearFileCounter();
+
+    // What a batch of downloads did.
+    struct SBatch {
+        int toSend = 0; // paths that were not empty
+        int sent = 0;
+        int skipped = 0; // empty paths (playlist rows without a file)
+        bool failed = false;
+        bool stopped = false;
+    };
+    // Downloads each path in order; the counter counts; a failure or the user's
+    // stop ends the batch. Empty paths are skipped, counted down only when
+    // countSkipped (the playlist's rows without a file).
+    SBatch DownloadFiles(const std::vector<std::string>& paths, bool countSkipped);
+    // "Stopped: 3 of 10 files sent." in the status line.
+    void ShowStopped(const SBatch& batch);
 
     // Operation bookkeeping: nested begin/end pairs; the outermost end carries
     // out a close requested meanwhile.
@@ -174,16 +214,12 @@ private:
     void EndRowDrag(POINT pt);
     void StopRowDrag();   // the drag picture and the capture go; nothing moves
 
-    // Downloads each path; the counter counts; a failure ends the batch. True
-    // when every file was sent.
-    bool DownloadFiles(const std::vector<std::string>& paths);
-
     void InvalidateCounter();
     void InvalidateBar();
     void ReadMemoryFigures();
 
     CPortProvider& m_ports;
-    CMessageBoxSink m_messages;
+    CMainMessages m_messages{*this};
     std::unique_ptr<CRioSession> m_session;
 
     CBitmapButton m_buttons[kBitmapButtonCount];
@@ -203,6 +239,8 @@ private:
     int m_operationDepth = 0;
     bool m_closePending = false;
     INT_PTR m_closeResult = IDCANCEL;
+    bool m_batchRunning = false;
+    bool m_stopRequested = false;
 
     // Drag state.
     bool m_dragging = false;
@@ -214,6 +252,8 @@ private:
 
     // The bar that OnProgress moves; set before each long operation, never cleared.
     static HWND s_progressTarget;
+    // The window whose batch of downloads runs (OnProgress answers its stop).
+    static CMainDlg* s_batchWindow;
 };
 
 // Marks an operation as running for its lifetime.
@@ -226,4 +266,27 @@ public:
 
 private:
     CMainDlg& m_window;
+};
+
+// The display of a transfer of files for its lifetime (lamps, file counter,
+// progress bar, buttons, busy cursor, the operation mark). End shows the result;
+// a scope left without it (an exception) still puts the display back and gives
+// the buttons and the close back, so that the window stays usable.
+class CTransferScope {
+public:
+    CTransferScope(CMainDlg& window, CMainDlg::ETransfer kind, int files, bool showLamps = true)
+        : m_window(window), m_kind(kind)
+    {
+        m_window.BeginTransfer(kind, files, showLamps);
+    }
+    ~CTransferScope();
+    CTransferScope(const CTransferScope&) = delete;
+    CTransferScope& operator=(const CTransferScope&) = delete;
+
+    void End(CMainDlg::EAfterTransfer after);
+
+private:
+    CMainDlg& m_window;
+    CMainDlg::ETransfer m_kind;
+    bool m_ended = false;
 };

@@ -1,6 +1,7 @@
 // The main window's transfers: the progress callback, the display shared by
-// every transfer (lamps, file counter, progress bar, status line, buttons), and
-// the downloads of files chosen in the file dialog or dropped from the shell.
+// every transfer (lamps, file counter, progress bar, status line, buttons), the
+// batch of downloads that the user can stop, and the downloads of files chosen
+// in the file dialog or dropped from the shell.
 #include "mainwindow/MainDlg.h"
 
 #include "app/Settings.h"
@@ -11,6 +12,7 @@
 
 #include <commdlg.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -26,6 +28,7 @@ constexpr const char* kDownloadExtension = "mp3";
 
 constexpr const char* kDownloadingPrefix = "Downloading :  ";
 constexpr const char* kUploadingPrefix = "Uploading :  ";
+constexpr const char* kStoppedFormat = "Stopped: %d of %d files sent.";
 
 int LampOf(CMainDlg::ETransfer kind)
 {
@@ -55,10 +58,31 @@ int CMainDlg::OnProgress(int position, int total)
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        CMainDlg* batch = s_batchWindow;
+        if (batch != nullptr && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+            (msg.hwnd == batch->m_hWnd || ::IsChild(batch->m_hWnd, msg.hwnd))) {
+            batch->OnCancel();
+            continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    return 1;
+    // Read after the dispatch: a stop that just arrived cuts the file in flight.
+    const CMainDlg* batch = s_batchWindow;
+    return batch != nullptr && batch->m_stopRequested ? 0 : 1;
+}
+
+bool CMainDlg::IsStoppedInFlight() const
+{
+    const CRioDevice* device = m_session ? m_session->GetDevice() : nullptr;
+    return m_stopRequested && device != nullptr && device->GetErrorCode() == kRioErrInterrupted;
+}
+
+void CMainMessages::ShowError(const char* text)
+{
+    if (m_window.IsStoppedInFlight())
+        return;
+    CMessageBoxSink::ShowError(text);
 }
 
 // ---- The transfer display -------------------------------------------------------
@@ -66,10 +90,16 @@ int CMainDlg::OnProgress(int position, int total)
 void CMainDlg::BeginTransfer(ETransfer kind, int files, bool showLamps)
 {
     BeginOperation();
-    if (kind == ETransfer::Download)
+    if (kind == ETransfer::Download) {
+        m_batchRunning = true;
+        m_stopRequested = false;
+        s_batchWindow = this;
+        // Esc reaches the batch through the list, which is never disabled.
+        m_list.SetFocus();
         m_counter.SetColour(0, 255, 64);
-    else
+    } else {
         m_counter.SetColour(255, 0, 64);
+    }
     m_counter.SetValue(files);
     InvalidateCounter();
     if (showLamps)
@@ -104,10 +134,16 @@ void CMainDlg::ClearFileCounter()
 
 void CMainDlg::EndTransfer(ETransfer kind, EAfterTransfer after)
 {
+    m_batchRunning = false;
+    m_stopRequested = false;
+    if (s_batchWindow == this)
+        s_batchWindow = nullptr;
     CWindow bar = Item(IDC_MAIN_PROGRESS);
     bar.SendMessage(PBM_SETPOS, 0);
     bar.Show(false);
-    ShowLamp(IDC_MAIN_LAMP_IDLE, true);
+    // Without a player the offline lamp stays in view.
+    if (m_connected)
+        ShowLamp(IDC_MAIN_LAMP_IDLE, true);
     ShowLamp(LampOf(kind), false);
     switch (after) {
     case EAfterTransfer::FillList:
@@ -119,27 +155,74 @@ void CMainDlg::EndTransfer(ETransfer kind, EAfterTransfer after)
     case EAfterTransfer::ShowMemory:
         ShowMemory();
         break;
+    case EAfterTransfer::Nothing: break;
     }
     ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));   // IDC_ARROW
     EnableButtons(true);
     EndOperation();
 }
 
-bool CMainDlg::DownloadFiles(const std::vector<std::string>& paths)
+void CTransferScope::End(CMainDlg::EAfterTransfer after)
 {
+    m_ended = true;
+    m_window.EndTransfer(m_kind, after);
+}
+
+CTransferScope::~CTransferScope()
+{
+    if (m_ended)
+        return;
+    try {
+        m_window.EndTransfer(m_kind, CMainDlg::EAfterTransfer::Nothing);
+    } catch (...) {
+        // Already unwinding: the window has been given back as far as it went.
+    }
+}
+
+// ---- A batch of downloads ------------------------------------------------------------
+
+CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, bool countSkipped)
+{
+    SBatch batch;
+    for (const std::string& path : paths)
+        batch.toSend += path.empty() ? 0 : 1;
     for (const std::string& path : paths) {
-        if (path.empty())
+        if (m_stopRequested) {
+            ClearFileCounter();
+            batch.stopped = true;
+            break;
+        }
+        if (path.empty()) {
+            if (countSkipped) {
+                ++batch.skipped;
+                CountDownFile();
+            }
             continue;
+        }
         EnableButtons(false);
         ShowTransferStatus(ETransfer::Download, path);
+        ShowTransferLamp(ETransfer::Download);
         SetProgressTarget();
         if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
+            // Stopped in flight, the player keeps the directory it had before this file.
             ClearFileCounter();
-            return false;
+            if (IsStoppedInFlight())
+                batch.stopped = true;
+            else
+                batch.failed = true;
+            break;
         }
+        ++batch.sent;
         CountDownFile();
     }
-    return true;
+    return batch;
+}
+
+void CMainDlg::ShowStopped(const SBatch& batch)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, kStoppedFormat, batch.sent, batch.toSend);
+    SetStatusText(text);
 }
 
 // ---- DOWNP: files chosen in the file dialog ---------------------------------------
@@ -159,10 +242,13 @@ void CMainDlg::OnDownloadChosenFiles()
     if (!choice.folder.empty())
         WriteStringSetting(AppSettings(), SettingLastDLPath, choice.folder.c_str());
 
-    BeginTransfer(ETransfer::Download, static_cast<int>(choice.paths.size()));
-    if (!DownloadFiles(choice.paths))
+    CTransferScope transfer(*this, ETransfer::Download, static_cast<int>(choice.paths.size()));
+    const SBatch batch = DownloadFiles(choice.paths, false);
+    if (batch.failed)
         RefreshDirectory();
-    EndTransfer(ETransfer::Download, EAfterTransfer::FillList);
+    transfer.End(EAfterTransfer::FillList);
+    if (batch.stopped)
+        ShowStopped(batch);
 }
 
 // ---- Files dropped from the shell ----------------------------------------------------
@@ -185,11 +271,13 @@ bool CMainDlg::OnDropFiles(HDROP drop)
     }
     ::DragFinish(drop);
 
-    BeginTransfer(ETransfer::Download, static_cast<int>(count));
     ::SetActiveWindow(m_hWnd);
     ::SetForegroundWindow(m_hWnd);
-    DownloadFiles(paths);
+    CTransferScope transfer(*this, ETransfer::Download, static_cast<int>(count));
+    const SBatch batch = DownloadFiles(paths, false);
     SetStatusText(std::string());
-    EndTransfer(ETransfer::Download, EAfterTransfer::RefreshDirectory);
+    transfer.End(EAfterTransfer::RefreshDirectory);
+    if (batch.stopped)
+        ShowStopped(batch);
     return true;
 }

@@ -10,7 +10,9 @@
 #include "playlist/UploadChecks.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,16 @@ uint64_t FreeBytesOfDrive(const std::string& root)
     return static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
+std::string SkippedRowsText(int skipped)
+{
+    char text[128];
+    if (skipped == 1)
+        std::snprintf(text, sizeof text, "1 file of the playlist was not sent: it is missing or empty.");
+    else
+        std::snprintf(text, sizeof text, "%d files of the playlist were not sent: they are missing or empty.", skipped);
+    return text;
+}
+
 }  // namespace
 
 // ---- PLAYLST: the playlist window, then its rows sent to the player ------------------
@@ -51,23 +63,22 @@ void CMainDlg::OnPlaylist()
     if (playlist.DoModal() != IDOK)
         return;
 
-    // The lamps and the bar come on with the first file actually sent.
-    BeginTransfer(ETransfer::Download, playlist.GetEntryCount(), false);
+    std::vector<std::string> paths;
     std::string path;
-    for (int i = 0; playlist.GetPlaylistLine(i, path); ++i) {
-        if (!path.empty()) {
-            ShowTransferStatus(ETransfer::Download, path);
-            ShowTransferLamp(ETransfer::Download);
-            SetProgressTarget();
-            if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
-                ClearFileCounter();
-                break;
-            }
-        }
-        CountDownFile();
-    }
+    for (int i = 0; playlist.GetPlaylistLine(i, path); ++i)
+        paths.push_back(path);
+
+    // The lamps and the bar come on with the first file actually sent.
+    CTransferScope transfer(*this, ETransfer::Download, playlist.GetEntryCount(), false);
+    const SBatch batch = DownloadFiles(paths, true);
     SetStatusText(std::string());
-    EndTransfer(ETransfer::Download, EAfterTransfer::RefreshDirectory);
+    transfer.End(EAfterTransfer::RefreshDirectory);
+    if (batch.stopped) {
+        ShowStopped(batch);
+    } else if (batch.skipped > 0) {
+        // Rows of files that are missing (or empty) are not sent: say so rather than leave them out silently.
+        AppMessageBox(m_hWnd, SkippedRowsText(batch.skipped).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 // ---- UPLOAD: the selected rows into a folder of the PC --------------------------------
@@ -107,7 +118,7 @@ void CMainDlg::OnUpload()
         }
     }
 
-    BeginTransfer(ETransfer::Upload, static_cast<int>(names.size()), false);
+    CTransferScope transfer(*this, ETransfer::Upload, static_cast<int>(names.size()), false);
     for (const std::string& name : names) {
         ShowTransferStatus(ETransfer::Upload, name);
         ShowTransferLamp(ETransfer::Upload);
@@ -120,5 +131,5 @@ void CMainDlg::OnUpload()
             m_messages.ShowError(UnsafeNameErrorText(name).c_str());
         CountDownFile();
     }
-    EndTransfer(ETransfer::Upload, EAfterTransfer::ShowMemory);
+    transfer.End(EAfterTransfer::ShowMemory);
 }

@@ -222,6 +222,10 @@ SFileDialogResult CPlaylistDlg::ChooseFiles(bool save, const char* title, const 
         ::EnableWindow(m_hWnd, TRUE);
         ::SetActiveWindow(m_hWnd);
     }
+    // A choice that did not fit is told, not taken as a cancel.
+    if (choice.tooLong)
+        AppMessageBox(m_hWnd, (flags & OFN_ALLOWMULTISELECT) ? kChoiceTooLong : kPathTooLong,
+                      MB_OK | MB_ICONEXCLAMATION);
     return choice;
 }
 
@@ -276,7 +280,7 @@ bool CPlaylistDlg::OnNotify(int id, NMHDR* header, LRESULT& result)
 
 void CPlaylistDlg::OnNew()
 {
-    // The rows are dropped without asking, even when changed.
+    AskToSave(kSaveChanged);
     m_playlistPath.clear();
     ReadPlaylist(m_playlistPath);
     m_changed = false;
@@ -289,6 +293,8 @@ void CPlaylistDlg::OnOpen()
     AskToSave(kSaveChanged);
     const SFileDialogResult choice =
         ChooseFiles(false, "Open playlist", kPlaylistFilter, "pst", SettingLastPLPath, 0, kSinglePathBuffer);
+    if (choice.tooLong)
+        return; // told; the list stays as it is
     m_playlistPath.clear();
     if (choice.chosen && !choice.paths.empty()) {
         WriteStringSetting(AppSettings(), SettingLastPLPath, choice.folder.c_str());
@@ -317,11 +323,8 @@ void CPlaylistDlg::OnAdd()
     const SFileDialogResult choice =
         ChooseFiles(false, "Add file to playlist", kMp3Filter, "mp3", SettingLastFilePath, OFN_ALLOWMULTISELECT,
                     kChoiceBuffer);
-    if (!choice.chosen) {
-        if (choice.tooLong)
-            AppMessageBox(m_hWnd, kChoiceTooLong, MB_OK | MB_ICONEXCLAMATION);
+    if (!choice.chosen)
         return;
-    }
     WriteStringSetting(AppSettings(), SettingLastFilePath, choice.folder.c_str());
     for (const std::string& path : choice.paths) {
         AddFileRow(path);

@@ -51,6 +51,26 @@ bool ReadClassValue(const std::string& keyName, size_t capacity, std::string& va
     return true;
 }
 
+// The command line that starts the program registered for web pages with the
+// target: the registered template cut at its placeholder, a space, the target.
+// False when there is none, or when it does not fit (refused whole rather than
+// cut into another command).
+bool PageProgramCommand(const char* target, std::string& command)
+{
+    if (!ReadClassValue(kPageExtension, kClassNameSize, command))
+        return false;
+    if (!ReadClassValue(command + kOpenCommandKey, kCommandLineSize, command))
+        return false;
+    size_t cut = command.find(kQuotedPlaceholder);
+    if (cut == std::string::npos)
+        cut = command.find(kPlaceholder);
+    if (cut != std::string::npos)
+        command.erase(cut);
+    command += ' ';
+    command += target;
+    return command.size() < kCommandLineSize;
+}
+
 // The program's title: its executable's base name.
 std::string ProgramTitle()
 {
@@ -245,25 +265,23 @@ int CHyperLink::OpenTarget(const char* target, int showCommand)
     if (shellResult > 32)
         return shellResult;
 
-    // The program that opens web pages, started directly with the target.
+    // The program that opens web pages, started directly with the target;
+    // without one the shell's own failure stands.
     std::string command;
-    if (!ReadClassValue(kPageExtension, kClassNameSize, command))
-        return shellResult;
-    if (!ReadClassValue(command + kOpenCommandKey, kCommandLineSize, command))
-        return shellResult;
-    size_t cut = command.find(kQuotedPlaceholder);
-    if (cut == std::string::npos)
-        cut = command.find(kPlaceholder);
-    if (cut != std::string::npos)
-        command.erase(cut);
-    command += ' ';
-    command += target;
-    // A command line that does not fit is refused whole rather than cut into
-    // another command: the shell's own failure stands.
-    if (command.size() >= kCommandLineSize)
+    if (!PageProgramCommand(target, command))
         return shellResult;
     return static_cast<int>(::WinExec(command.c_str(), static_cast<UINT>(showCommand)));
 }
+
+int CHyperLink::OpenWithPageProgram(const char* target, int showCommand)
+{
+    std::string command;
+    if (!PageProgramCommand(target, command))
+        return SE_ERR_NOASSOC;
+    return static_cast<int>(::WinExec(command.c_str(), static_cast<UINT>(showCommand)));
+}
+
+int CHyperLink::ShellOpen(const char* target, int showCommand) { return g_shellOpen(target, showCommand); }
 
 std::string CHyperLink::LinkErrorText(int code)
 {

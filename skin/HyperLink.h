@@ -73,6 +73,11 @@ public:
     // program registered for web pages (".htm") with the target. Returns the
     // shell's or the start's result, greater than 32 on success.
     static int OpenTarget(const char* target, int showCommand);
+    // The two halves alone: the program registered for web pages started with
+    // the target (SE_ERR_NOASSOC when none is registered), and the shell's
+    // "open". A browser keeps the anchor of a file address that the shell may drop.
+    static int OpenWithPageProgram(const char* target, int showCommand);
+    static int ShellOpen(const char* target, int showCommand);
     // The message ShowLinkError shows for a result code.
     static std::string LinkErrorText(int code);
 

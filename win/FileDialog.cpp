@@ -8,6 +8,8 @@
 
 const char* const kChoiceTooLong = "You chose more files than Quavel can take in one go.\r\n\r\n"
                                    "Please choose fewer files.";
+const char* const kPathTooLong = "The path you chose is longer than Quavel can take.\r\n\r\n"
+                                 "Please choose a shorter path.";
 
 SFileDialogResult RunFileDialog(HWND owner, bool save, const char* title, const char* filter, const char* extension,
                                 const std::string& initialFolder, DWORD flags, DWORD bufferSize)

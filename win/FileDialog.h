@@ -18,6 +18,8 @@ struct SFileDialogResult {
 // Shown when a multiple choice did not fit, rather than doing nothing as if
 // the user had changed their mind.
 extern const char* const kChoiceTooLong;
+// The same for one path (open or save) longer than the dialog's buffer.
+extern const char* const kPathTooLong;
 
 // save: the save dialog instead of the open dialog. flags are added to
 // OFN_EXPLORER | OFN_HIDEREADONLY; bufferSize is the result buffer's size in

@@ -1,5 +1,5 @@
 // Help: the help engine when the help file is there, else the user guide at
-// the topic's anchor through the links' shell call, else one message naming
+// the topic's anchor (in the registered browser, else by the links' shell call), else one message naming
 // both files; and the guide the build writes beside Quavel.exe anchors every
 // topic of the program's table.
 #include "tests/about/LinkTestSupport.h"
@@ -86,6 +86,7 @@ protected:
     std::string folder;
     std::string helpFile;
     std::string guide;
+    linktest::CTestClassRoot root; // no browser registered unless a test says so
     CHyperLink::ShellOpenCall oldShell = nullptr;
     HelpEngine oldWinHelp = nullptr;
 };
@@ -132,6 +133,16 @@ TEST_F(Help, WithoutItTheGuideOpensAtEachWindowsAnchor)
     EXPECT_EQ(ShellCalls()[1].target.substr(ShellCalls()[1].target.size() - 8), "#0x20066");
 }
 
+TEST_F(Help, TheRegisteredBrowserGetsTheGuideWithItsAnchor)
+{
+    WriteFile(guide, "<html></html>");
+    linktest::CLinkRecorder browser;
+    root.SetPageCommand(browser.program + " \"%1\"");
+    EXPECT_TRUE(OpenHelp(nullptr, helpFile.c_str(), HELP_CONTEXT, kHelpMainWindow));
+    EXPECT_EQ(browser.Recorded(), browser.program + "  " + GuideTarget(guide, kHelpMainWindow));
+    EXPECT_TRUE(ShellCalls().empty()); // the shell may drop the anchor
+}
+
 TEST_F(Help, ClosingGoesToTheEngineWhetherOrNotTheFileIsThere)
 {
     EXPECT_TRUE(OpenHelp(nullptr, helpFile.c_str(), HELP_QUIT, 0));
@@ -157,7 +168,6 @@ TEST_F(Help, WhenNeitherOpensOneMessageNamesBothFiles)
         if (c.guidePresent)
             WriteFile(guide, "<html></html>");
         linktest::ShellResult() = c.shellResult;
-        linktest::CTestClassRoot root;  // no fallback either
         std::string shown;
         std::thread answer([&] {
             HWND box = wintest::WaitForMessageBox(::GetCurrentProcessId(), caption.c_str());

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,51 @@ private:
     std::string m_path;
     HKEY m_key = nullptr;
     HKEY m_old = nullptr;
+};
+
+// The stand-in browser: link_recorder.exe beside the test, which writes the
+// command line it was started with to this object's record file.
+class CLinkRecorder {
+public:
+    CLinkRecorder()
+    {
+        char self[MAX_PATH] = "";
+        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+        const std::string folder(self, std::strrchr(self, '\\') - self);
+        program = "\"" + folder + "\\link_recorder.exe\"";
+        record = wintest::TempFolder() + "\\quavel_link_record_" + std::to_string(::GetCurrentProcessId()) + ".txt";
+        ::DeleteFileA(record.c_str());
+        ::SetEnvironmentVariableA("QUAVEL_LINK_RECORD", record.c_str());
+    }
+    ~CLinkRecorder() { ::DeleteFileA(record.c_str()); }
+
+    // The command line the recorder was started with; empty when it was not.
+    std::string Recorded() const
+    {
+        // Starting a process under Wine can take many seconds on a loaded machine.
+        // The file may also be there but not yet open to readers: the rename that
+        // puts it there holds it for a moment without sharing it for deletion.
+        std::string text;
+        wintest::WaitUntil(
+            [&] {
+                std::ifstream in(record, std::ios::binary);
+                if (!in)
+                    return false;
+                std::stringstream content;
+                content << in.rdbuf();
+                text = content.str();
+                return !text.empty();
+            },
+            60000);
+        // Gone before the next start, so that no case reads the one before it.
+        wintest::WaitUntil([&] {
+            return ::DeleteFileA(record.c_str()) || ::GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+        return text;
+    }
+
+    std::string program; // quoted, as a command line starts with it
+    std::string record;
 };
 
 // What a control paints onto a background of a colour no link uses, as

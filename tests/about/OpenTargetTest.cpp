@@ -8,69 +8,28 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
 using linktest::ShellCalls;
 
-constexpr DWORD kRecorderStartMs = 60000;
-
-std::string Folder(const std::string& path)
-{
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 class OpenTarget : public testing::Test {
 protected:
     void SetUp() override
     {
-        char self[MAX_PATH] = "";
-        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-        recorder = "\"" + Folder(self) + "\\link_recorder.exe\"";
-        record = wintest::TempFolder() + "\\quavel_link_record_" + std::to_string(::GetCurrentProcessId()) + ".txt";
-        ::DeleteFileA(record.c_str());
-        ::SetEnvironmentVariableA("QUAVEL_LINK_RECORD", record.c_str());
         ShellCalls().clear();
         linktest::ShellResult() = SE_ERR_FNF;  // the shell fails: the fallback runs
         oldShell = CHyperLink::SetShellOpen(linktest::RecordShellOpen);
     }
-    void TearDown() override
-    {
-        CHyperLink::SetShellOpen(oldShell);
-        ::DeleteFileA(record.c_str());
-    }
+    void TearDown() override { CHyperLink::SetShellOpen(oldShell); }
 
-    // The command line the recorder was started with; empty when it was not.
-    std::string Recorded()
-    {
-        // Starting a process under Wine can take many seconds on a loaded machine.
-        // The file may also be there but not yet open to readers: the rename that
-        // puts it there holds it for a moment without sharing it for deletion.
-        std::string text;
-        wintest::WaitUntil(
-            [&] {
-                std::ifstream in(record, std::ios::binary);
-                if (!in)
-                    return false;
-                std::stringstream content;
-                content << in.rdbuf();
-                text = content.str();
-                return !text.empty();
-            },
-            kRecorderStartMs);
-        // Gone before the next start, so that no case reads the one before it.
-        wintest::WaitUntil([&] {
-            return ::DeleteFileA(record.c_str()) || ::GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES;
-        });
-        return text;
-    }
+    std::string Recorded() { return browser.Recorded(); }
 
     linktest::CTestClassRoot root;
-    std::string recorder;
-    std::string record;
+    linktest::CLinkRecorder browser;
+    const std::string& recorder = browser.program;
+    const std::string& record = browser.record;
     CHyperLink::ShellOpenCall oldShell = nullptr;
 };
 

@@ -62,8 +62,13 @@ TEST_F(Reorder, DraggedRowsReachThePlayersDirectoryInTheirNewOrder)
     CMainDlg window(ports);
     Run(window, [&](HWND main) {
         ASSERT_EQ(4, RowCount(main));
+        ClickRow(main, 3, false);
+        ASSERT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_UPLOAD); }));
         DragRow(main, 3, OverRow(main, 0));   // to the top
         EXPECT_EQ((Strings{"D.mp3", "A.mp3", "B.mp3", "C.mp3"}), Names(main));
+        // The rebuilt list has no selection: DELETE and UPLOAD follow it.
+        EXPECT_FALSE(IsEnabled(main, IDC_MAIN_UPLOAD));
+        EXPECT_FALSE(IsEnabled(main, IDC_MAIN_DELETE));
         // The list was rebuilt from the player: numbers follow the new order.
         EXPECT_EQ(" 1. D.mp3", CellText(main, 0, 0));
         EXPECT_FALSE(window.IsOrderChanged());

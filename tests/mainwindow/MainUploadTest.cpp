@@ -321,6 +321,8 @@ TEST_F(PlaylistSending, EveryRowWithAFileArrivesInOrderAndTheFirstFailureEndsThe
         ASSERT_TRUE(WaitUntil([&] { return playlisttest::Titles(::GetDlgItem(playlist, IDC_PLAYLIST_LIST)).size() == 4; }));
         Click(playlist, IDC_PLAYLIST_DOWN);
         EXPECT_EQ(playlisttest::AnswerBox(pid, CPlaylistDlg::kQuestionCaption, IDNO), "Save changed playlist?");
+        EXPECT_EQ(playlisttest::AnswerBox(pid, AppCaption().c_str(), IDOK, main),
+                  "1 file of the playlist was not sent: it is missing or empty.");
         EXPECT_TRUE(WaitForIdle(main));
         EXPECT_EQ(RowCount(main), 3);
         EXPECT_EQ(window.FileCounter().GetValue(), 0);

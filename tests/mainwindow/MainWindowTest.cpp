@@ -58,6 +58,16 @@ TEST_F(MainWindowTest, WithoutAPlayerCancelLeavesAnOfflineWindowAndRefreshFindsT
         for (int id : kAlwaysOn)
             EXPECT_TRUE(IsEnabled(main, id)) << id;
 
+        // A dropped file finds no player; the search after it is cancelled
+        // too: the offline lamp stays, not covered by the idle lamp.
+        DropOn(main, {MakePcFile("offline.mp3", 20000, 1)});
+        HWND again = wintest::WaitForMessageBox(::GetCurrentProcessId(), "Quavel", main);
+        ASSERT_NE(nullptr, again);
+        Press(again, IDCANCEL);
+        EXPECT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DOWNP); }));
+        EXPECT_TRUE(IsShown(main, IDC_MAIN_LAMP_OFFLINE));
+        EXPECT_FALSE(IsShown(main, IDC_MAIN_LAMP_IDLE));
+
         // Plugged in now: REFRESH searches again, finds it, lists it.
         ports.plugged = true;
         Click(main, IDC_MAIN_REFRESH);
@@ -103,6 +113,11 @@ TEST_F(MainWindowTest, APlayerOnTheSecondPortSwapsThePortsAndListsItsFiles)
         ClickRow(main, 1, false);
         EXPECT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DELETE); }));
         EXPECT_TRUE(IsEnabled(main, IDC_MAIN_UPLOAD));
+        // REFRESH rebuilds the rows without a selection: DELETE and UPLOAD follow.
+        Click(main, IDC_MAIN_REFRESH);
+        EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(main, IDC_MAIN_UPLOAD); }));
+        EXPECT_FALSE(IsEnabled(main, IDC_MAIN_DELETE));
+        EXPECT_EQ(2, RowCount(main));
         // Enter ends the window like CLOSE, also with the list focused.
         ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         WaitUntil([&] { return !::IsWindow(main); });

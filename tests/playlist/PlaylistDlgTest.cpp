@@ -271,8 +271,9 @@ TEST_F(PlaylistWindow, RemoveAndMoveRows)
         EXPECT_EQ(playlisttest::SelectedRows(List(w)), std::vector<int>{4});
         EXPECT_FALSE(IsEnabled(w, IDC_PLAYLIST_MOVDOWN));
         EXPECT_TRUE(IsEnabled(w, IDC_PLAYLIST_MOVUP));
-        // NEW drops a changed list without asking.
+        // NEW on a changed list asks first; No drops it.
         Click(w, IDC_PLAYLIST_NEW);
+        EXPECT_EQ(AnswerBox(pid, kQuestion, IDNO), "Save changed playlist?");
         ASSERT_TRUE(WaitRows(w, 0));
         EXPECT_EQ(Text(w, IDC_PLAYLIST_TITLE), "  ");
         EXPECT_EQ(Text(w, IDC_PLAYLIST_FREE), "1000 KB");
