@@ -58,15 +58,9 @@ std::string Padded(const std::string& s, size_t width, size_t columns)
     return columns < width ? s + std::string(width - columns, ' ') : s;
 }
 
-std::string Padded(const std::string& s, size_t width)
-{
-    return Padded(s, width, s.size());
-}
+std::string Padded(const std::string& s, size_t width) { return Padded(s, width, s.size()); }
 
-std::string NotPresent(const std::string& shownName)
-{
-    return "file '" + shownName + "' not present on device";
-}
+std::string NotPresent(const std::string& shownName) { return "file '" + shownName + "' not present on device"; }
 
 }  // namespace
 
@@ -234,8 +228,8 @@ int CCliCommands::List()
     }
     m_io.out << Padded("  No. Title", titleWidth) << "  " << Padded("Size", sizeWidth) << "  Bitr.  Downl. Date/Time\n";
     for (size_t i = 0; i < rows.size(); ++i)
-        m_io.out << Padded(titles[i], titleWidth, titleColumns[i]) << "  " << Padded(rows[i]->GetSizeText(), sizeWidth) << "  "
-                 << Padded(rows[i]->GetShownBitrate(), 5) << "  " << rows[i]->GetDateTimeText() << '\n';
+        m_io.out << Padded(titles[i], titleWidth, titleColumns[i]) << "  " << Padded(rows[i]->GetSizeText(), sizeWidth)
+                 << "  " << Padded(rows[i]->GetShownBitrate(), 5) << "  " << rows[i]->GetDateTimeText() << '\n';
     m_io.out << FormatFigures(kMemoryLine, total, used, free) << '\n';
     return kExitDone;
 }

@@ -40,13 +40,14 @@ int HexDigit(char c)
     return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-// The byte of an escape "\xHH" at s[at], or -1 when there is none.
+// The byte of an escape "\xHH" at s[at], or -1 when there is none. "\x00"
+// is none: a name ends at its first zero byte, and "a\x00b" must not name "a".
 int EscapeAt(const std::string& s, size_t at)
 {
     if (at + 4 > s.size() || s[at] != '\\' || s[at + 1] != 'x')
         return -1;
     const int high = HexDigit(s[at + 2]), low = HexDigit(s[at + 3]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
+    return high < 0 || low < 0 || high + low == 0 ? -1 : high * 16 + low;
 }
 
 // Bytes of a text that may not be valid in any encoding, for a message:
@@ -126,12 +127,9 @@ private:
 };
 #endif
 
-}  // namespace
+} // namespace
 
-uint32_t Windows1252ToUnicode(uint8_t byte)
-{
-    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-}
+uint32_t Windows1252ToUnicode(uint8_t byte) { return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte; }
 
 bool UnicodeToWindows1252(uint32_t ch, uint8_t& byte)
 {
@@ -243,9 +241,7 @@ CNameCodec::CNameCodec(const std::string& codeset) : m_codeset(codeset)
 bool CNameCodec::Encode(uint32_t ch, std::string& out) const
 {
     switch (m_kind) {
-    case EKind::Utf8:
-        AppendUtf8(out, ch);
-        return true;
+    case EKind::Utf8: AppendUtf8(out, ch); return true;
     case EKind::Windows1252: {
         uint8_t byte;
         if (!UnicodeToWindows1252(ch, byte))
@@ -253,8 +249,7 @@ bool CNameCodec::Encode(uint32_t ch, std::string& out) const
         out += static_cast<char>(byte);
         return true;
     }
-    case EKind::Other:
-        break;
+    case EKind::Other: break;
     }
 #ifdef _WIN32
     const std::wstring wide = Utf16(ch);
@@ -293,11 +288,8 @@ bool CNameCodec::DecodeToUtf8(const std::string& text, std::string& utf8, size_t
             AppendUtf8(utf8, ch);
         }
         return true;
-    case EKind::Windows1252:
-        utf8 = PlayerNameToUtf8(text);
-        return true;
-    case EKind::Other:
-        break;
+    case EKind::Windows1252: utf8 = PlayerNameToUtf8(text); return true;
+    case EKind::Other: break;
     }
 #ifdef _WIN32
     // Character by character, so that an invalid byte is found where it is.

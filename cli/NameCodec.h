@@ -60,5 +60,5 @@ private:
 
     std::string m_codeset;
     EKind m_kind = EKind::Utf8;
-    unsigned m_codePage = 0;   // Windows, EKind::Other
+    unsigned m_codePage = 0; // Windows, EKind::Other
 };

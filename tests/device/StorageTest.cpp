@@ -52,9 +52,9 @@ TEST(StorageTest, EntryFieldsSitAtTheirOffsets)
         {n100, n100},
         {std::string(150, 'n') + ".mp3", n96 + ".mp3"},
         {n100 + ".mp3", n96 + ".mp3"},
-        {std::string(94, 'n') + ". " + n100 + ".mp3", std::string(94, 'n') + ".mp3"},   // no "n. .mp3"
-        {n100 + ".no type at all", n100},                                              // a blank: a title
-        {n100 + ".a-very-long-type", n100},                                            // 16 bytes after the dot
+        {std::string(94, 'n') + ". " + n100 + ".mp3", std::string(94, 'n') + ".mp3"}, // no "n. .mp3"
+        {n100 + ".no type at all", n100},                                             // a blank: a title
+        {n100 + ".a-very-long-type", n100},                                           // 16 bytes after the dot
         {"." + n100, "." + std::string(99, 'n')},
     };
     for (const auto& name : names) {
