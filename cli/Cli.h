@@ -14,6 +14,7 @@ struct SCliIo {
     std::ostream& err;       // messages and the progress line
     bool terminal = false;   // err is a terminal: draw the progress line
     CPpdevCalls* ppdevCalls = nullptr;   // tests: ppdev system calls
+    const char* codeset = nullptr;       // tests: the console's encoding; null: the locale's
 };
 
 // What the command line asks for.

@@ -23,6 +23,8 @@ const char kNoCard[] = "Memory card not found!\r\n\r\n";
 const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
 const char kMoveFailed[] = "Move file failed!\r\n\r\n";
 const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
+const char kDownloadFailed[] = "Download file failed!\r\n\r\n";
+const char kDeleteFailed[] = "Delete file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
 const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
 const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
@@ -50,20 +52,15 @@ std::string Trimmed(std::string s)
     return s;
 }
 
-// A name from the player as the terminal shows it: control bytes (escape
-// sequences of a corrupt or hostile directory) become '?'.
-std::string Printable(std::string s)
+// s, taking `columns` on the terminal, filled with blanks to width columns.
+std::string Padded(const std::string& s, size_t width, size_t columns)
 {
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return s;
+    return columns < width ? s + std::string(width - columns, ' ') : s;
 }
 
-std::string Padded(const std::string& s, size_t width)
-{
-    return s.size() < width ? s + std::string(width - s.size(), ' ') : s;
-}
+std::string Padded(const std::string& s, size_t width) { return Padded(s, width, s.size()); }
+
+std::string NotPresent(const std::string& shownName) { return "file '" + shownName + "' not present on device"; }
 
 }  // namespace
 
@@ -75,7 +72,8 @@ void CCliMessages::ShowError(const char* text)
 }
 
 CCliCommands::CCliCommands(const SCliOptions& options, SCliIo& io)
-    : m_options(options), m_io(io), m_messages(io.err), m_progress(io.err, io.terminal)
+    : m_options(options), m_io(io), m_messages(io.err), m_progress(io.err, io.terminal),
+      m_names(io.codeset ? CNameCodec(io.codeset) : CNameCodec::ForLocale())
 {
 }
 
@@ -94,6 +92,15 @@ CRioDevice& CCliCommands::Device()
 void CCliCommands::Fail(const std::string& text)
 {
     m_messages.ShowError(text.c_str());
+}
+
+bool CCliCommands::PlayerName(const std::string& typed, const char* heading, std::string& name)
+{
+    std::string error;
+    if (m_names.ToPlayer(typed, true, name, error))
+        return true;
+    Fail(heading + error);
+    return false;
 }
 
 int CCliCommands::Run()
@@ -185,7 +192,7 @@ int CCliCommands::List()
             const std::string bitrate = Trimmed(row.GetShownBitrate());
             nlohmann::ordered_json file = {
                 {"number", row.GetNumber()},
-                {"name", NameToUtf8(row.GetNameText())},
+                {"name", PlayerNameToUtf8(row.GetNameText())},
                 {"size", e.size},
                 {"bitrate", nullptr},
                 {"date", row.GetDateTimeText()},
@@ -207,18 +214,22 @@ int CCliCommands::List()
     }
 
     // The main window's columns: number and title, size, bitrate, date and time.
+    // Aligned by the columns the names take on the terminal, not by bytes.
     std::vector<std::string> titles;
+    std::vector<size_t> titleColumns;
     size_t titleWidth = std::string("  No. Title").size();
     size_t sizeWidth = std::string("Size").size();
     for (const auto& row : rows) {
-        titles.push_back(row->GetNumberText() + ". " + Printable(row->GetNameText()));
-        titleWidth = std::max(titleWidth, titles.back().size());
+        size_t columns = 0;
+        titles.push_back(row->GetNumberText() + ". " + m_names.Show(row->GetNameText(), &columns));
+        titleColumns.push_back(row->GetNumberText().size() + 2 + columns);
+        titleWidth = std::max(titleWidth, titleColumns.back());
         sizeWidth = std::max(sizeWidth, row->GetSizeText().size());
     }
     m_io.out << Padded("  No. Title", titleWidth) << "  " << Padded("Size", sizeWidth) << "  Bitr.  Downl. Date/Time\n";
     for (size_t i = 0; i < rows.size(); ++i)
-        m_io.out << Padded(titles[i], titleWidth) << "  " << Padded(rows[i]->GetSizeText(), sizeWidth) << "  "
-                 << Padded(rows[i]->GetShownBitrate(), 5) << "  " << rows[i]->GetDateTimeText() << '\n';
+        m_io.out << Padded(titles[i], titleWidth, titleColumns[i]) << "  " << Padded(rows[i]->GetSizeText(), sizeWidth)
+                 << "  " << Padded(rows[i]->GetShownBitrate(), 5) << "  " << rows[i]->GetDateTimeText() << '\n';
     m_io.out << FormatFigures(kMemoryLine, total, used, free) << '\n';
     return kExitDone;
 }
@@ -246,7 +257,7 @@ int CCliCommands::Info()
             {"memory", MemoryName()},
             {"chip", chip},
             {"memory_blocks", blocks},
-            {"port", {{"base", m_session->GetPortInUse()}, {"backend", NameToUtf8(m_ports->Description())}}},
+            {"port", {{"base", m_session->GetPortInUse()}, {"backend", PcTextToUtf8(m_ports->Description())}}},
             {"speed", speed},
             {"files", d.EntryCount()},
             {"total_kb", h.total * kb},
@@ -274,17 +285,31 @@ int CCliCommands::Info()
 
 int CCliCommands::Put()
 {
-    for (const std::string& path : m_options.paths) {
+    // Every name is converted before anything is sent.
+    std::vector<std::string> names(m_options.paths.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string error;
+        if (!m_names.ToPlayer(BaseName(m_options.paths[i].c_str()), false, names[i], error)) {
+            Fail(kDownloadFailed + error);
+            return kExitFailed;
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& path = m_options.paths[i];
         if (InterruptRequested()) {
-            Fail("Download file failed!\r\n\r\noperation interrupted");
+            Fail(std::string(kDownloadFailed) + "operation interrupted");
             return kExitFailed;
         }
         m_progress.Begin("put " + std::string(BaseName(path.c_str())));
-        const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback());
+        const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback(), names[i].c_str());
         m_progress.End(ok);
         // After a failure the directory image no longer matches the player: stop.
         if (!ok)
             return kExitFailed;
+        const std::string stored = StoredName(names[i]);
+        if (stored != names[i])
+            m_io.err << "quavel-cli: '" << m_names.Show(names[i]) << "' is stored as '" << m_names.Show(stored)
+                     << "' (names on the player have at most " << kRioNameSize << " bytes)\n";
     }
     return kExitDone;
 }
@@ -296,16 +321,25 @@ int CCliCommands::Get()
         m_io.err << "quavel-cli: no folder '" << m_options.to << "'\n";
         return kExitFailed;
     }
-    // Refuse every unsafe name before anything is written.
-    for (const std::string& name : m_options.paths) {
-        if (!IsSafePcFileName(name)) {
-            Fail(UnsafeNameErrorText(name));
+    // Refuse every name that has no form on the player or cannot be a file
+    // name on this PC before anything is written.
+    std::vector<std::string> names(m_options.paths.size()), pcNames(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!PlayerName(m_options.paths[i], kUploadFailed, names[i]))
+            return kExitFailed;
+        if (!m_names.ToLocale(names[i], pcNames[i])) {
+            Fail(std::string(kUploadFailed) + "the name '" + m_names.Show(names[i]) +
+                 "' cannot be written in the encoding of this system (" + m_names.Codeset() + ")");
+            return kExitFailed;
+        }
+        if (!IsSafePcFileName(pcNames[i])) {
+            Fail(UnsafeNameErrorText(m_names.Show(names[i])));
             return kExitFailed;
         }
     }
     // The window's free-space check, over the files that are there.
     unsigned long long needed = 0;
-    for (const std::string& name : m_options.paths) {
+    for (const std::string& name : names) {
         const int slot = Device().FindEntry(name.c_str());
         if (slot >= 0)
             needed += DirectoryEntry::Read(Device().EntrySlot(slot)).size;
@@ -330,20 +364,26 @@ int CCliCommands::Get()
         return kExitFailed;
     }
     int result = kExitDone;
-    for (const std::string& name : m_options.paths) {
+    for (size_t i = 0; i < names.size(); ++i) {
         if (InterruptRequested()) {
             Fail(std::string(kUploadFailed) + "operation interrupted");
             result = kExitFailed;
             break;
         }
-        const std::string partial = JoinPath(part, name);
+        const std::string shown = m_names.Show(names[i]);
+        if (Device().FindEntry(names[i].c_str()) < 0) {
+            Fail(kUploadFailed + NotPresent(shown));
+            result = kExitFailed;
+            continue;
+        }
+        const std::string partial = JoinPath(part, pcNames[i]);
         const int before = m_messages.Count();
-        m_progress.Begin("get " + Printable(name));
-        m_session->UploadFile(partial.c_str(), CCliProgress::Callback());
+        m_progress.Begin("get " + shown);
+        m_session->UploadFile(partial.c_str(), CCliProgress::Callback(), names[i].c_str());
         bool ok = m_messages.Count() == before;
         m_progress.End(ok);
         std::string error;
-        if (ok && !MoveReplacing(partial, JoinPath(folder, name), error)) {
+        if (ok && !MoveReplacing(partial, JoinPath(folder, pcNames[i]), error)) {
             Fail(std::string(kUploadFailed) + error);
             ok = false;
         }
@@ -358,9 +398,18 @@ int CCliCommands::Get()
 
 int CCliCommands::Remove()
 {
-    for (const std::string& name : m_options.paths)
+    std::vector<std::string> names(m_options.paths.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!PlayerName(m_options.paths[i], kDeleteFailed, names[i]))
+            return kExitFailed;
+    for (const std::string& name : names) {
+        if (Device().FindEntry(name.c_str()) < 0) {
+            Fail(kDeleteFailed + NotPresent(m_names.Show(name)));
+            return kExitFailed;
+        }
         if (!m_session->DeleteFile(name.c_str()))
             return kExitFailed;
+    }
     return kExitDone;
 }
 
@@ -368,9 +417,12 @@ int CCliCommands::Move()
 {
     CRioDevice& d = Device();
     const int count = d.EntryCount();
-    const int from = d.FindEntry(m_options.name.c_str());
+    std::string name;
+    if (!PlayerName(m_options.name, kMoveFailed, name))
+        return kExitFailed;
+    const int from = d.FindEntry(name.c_str());
     if (from < 0) {
-        Fail(std::string(kMoveFailed) + "file '" + m_options.name + "' not present on device");
+        Fail(kMoveFailed + NotPresent(m_names.Show(name)));
         return kExitFailed;
     }
     if (m_options.position < 1 || m_options.position > count) {

@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "cli/Cli.h"
 #include "cli/CliProgress.h"
+#include "cli/NameCodec.h"
 #include "device/MessageSink.h"
 
 class CCliPorts;
@@ -51,6 +52,9 @@ private:
     int Dump();
 
     void Fail(const std::string& text);     // a failure in the session's style
+    // A name typed on the command line as the player stores it; false after
+    // a failure under heading when it has no form there.
+    bool PlayerName(const std::string& typed, const char* heading, std::string& name);
     CRioDevice& Device();
     const char* MemoryName() const { return m_options.card ? "card" : "internal"; }
 
@@ -59,6 +63,7 @@ private:
     CMemorySettings m_settings;
     CCliMessages m_messages;
     CCliProgress m_progress;
+    CNameCodec m_names;
     std::unique_ptr<CCliPorts> m_ports;
     std::unique_ptr<CRioSession> m_session;
 };

@@ -6,7 +6,7 @@
 // lines: every \r\n becomes \n, and trailing line ends are dropped.
 std::string ConsoleText(const std::string& text);
 
-// A player file name for JSON: names written on Linux are UTF-8 and stay as
-// they are; other bytes (names written by Windows in its ANSI code page) are
-// taken as Latin-1, so that the output is always valid UTF-8.
-std::string NameToUtf8(const std::string& name);
+// A PC text (a path) for JSON: UTF-8 stays as it is; other bytes are taken as
+// Latin-1, so that the output is always valid UTF-8. Player names have their
+// own conversion (PlayerNameToUtf8).
+std::string PcTextToUtf8(const std::string& text);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "port/PortIO.h"
 
@@ -93,7 +94,7 @@ struct DirectoryEntry {
     void Write(uint8_t* slot) const;
     // Copies the name into out (at least kRioNameSize + 1 bytes), terminated.
     void GetName(char* out) const;
-    // Stores name cut to 100 bytes, zero-padded.
+    // Stores StoredName(name), zero-padded.
     void SetName(const char* name);
     // The frame header in file order: h[0] is the 0xFF sync byte.
     void GetFrameBytes(uint8_t h[4]) const
@@ -112,6 +113,12 @@ uint16_t PageChecksum(const uint8_t* page);     // one 512-byte page
 // The part of a PC path after the last backslash, slash or colon (a pointer
 // into path).
 const char* BaseName(const char* path);
+
+// A file name as a directory entry holds it: a name longer than 100 bytes is
+// cut in its stem so that its extension stays ("<stem cut>.mp3"); a name
+// without one (no last dot after the first byte, or more than 15 bytes or a
+// blank after it) is cut to its first 100 bytes.
+std::string StoredName(const std::string& name);
 
 // Where a page lives: the chip to select and the two address bytes.
 struct RioChipAddress {
@@ -231,8 +238,10 @@ public:
     bool CheckBadBlocks(ProgressCallback callback);
     bool DeleteFile(const char* name);
     bool ReorderFiles(const uint32_t* positions, int n);
-    bool DownloadFile(const char* path, ProgressCallback callback);
-    bool UploadFile(const char* path, ProgressCallback callback);
+    // The player's name of the file is name, or the base name of path when
+    // name is null (a caller whose PC names are in another code page passes it).
+    bool DownloadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
+    bool UploadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
 
     // --- State ---------------------------------------------------------------
     // What the directory image is. Only a directory read with sound checksums,

@@ -116,7 +116,7 @@ private:
 
 } // namespace
 
-bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
+bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const char* name)
 {
     if (!RefuseUnlessValid())
         return false;
@@ -199,7 +199,7 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
     e.size = uint32_t(size);
     e.time = uint32_t(time(nullptr));
     e.frameHeader = frameHeader;
-    e.SetName(BaseName(path));
+    e.SetName(name ? name : BaseName(path));
     e.Write(EntrySlot(slot));
 
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -252,9 +252,10 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback)
     return true;
 }
 
-bool CRioDevice::UploadFile(const char* path, ProgressCallback callback)
+bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const char* name)
 {
-    const char* name = BaseName(path);
+    if (!name)
+        name = BaseName(path);
     const int slot = FindEntry(name);
     if (slot < 0) {
         SetError(kRioErrNoFile, "file '%s' not present on device", name);

@@ -188,10 +188,10 @@ void CRioSession::Initialize(int check, ProgressCallback callback) {
         ShowFailure(kUpdateDirectoryFailed);
 }
 
-bool CRioSession::DownloadFile(const char* path, ProgressCallback callback) {
+bool CRioSession::DownloadFile(const char* path, ProgressCallback callback, const char* name) {
     if (!m_device)
         return false;
-    if (!m_device->DownloadFile(path, callback)) {
+    if (!m_device->DownloadFile(path, callback, name)) {
         ShowFailure(kDownloadFileFailed);
         return false;
     }
@@ -202,10 +202,10 @@ bool CRioSession::DownloadFile(const char* path, ProgressCallback callback) {
     return true;
 }
 
-void CRioSession::UploadFile(const char* path, ProgressCallback callback) {
+void CRioSession::UploadFile(const char* path, ProgressCallback callback, const char* name) {
     if (!m_device)
         return;
-    if (!m_device->UploadFile(path, callback))
+    if (!m_device->UploadFile(path, callback, name))
         ShowFailure(kUploadFileFailed);
 }
 

@@ -38,8 +38,9 @@ public:
     virtual bool GetEntryRow(int index, std::unique_ptr<CFileEntry>& row);
     virtual bool SelectMemory(int external);
     virtual void Initialize(int check, ProgressCallback callback);
-    virtual bool DownloadFile(const char* path, ProgressCallback callback);
-    virtual void UploadFile(const char* path, ProgressCallback callback);
+    // name: the player's name of the file, when it is not the base name of path.
+    virtual bool DownloadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
+    virtual void UploadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
     virtual bool DeleteFile(const char* name);
     virtual bool ReorderFiles(const uint32_t* positions, int count);
     virtual void SetIODelayInit(int value);

@@ -6,6 +6,10 @@
 
 namespace {
 
+// Longest ending, dot included, that a cut name keeps as its extension: a
+// last dot further ahead starts a part of the title, not a file type.
+constexpr size_t kMaxExtension = 16;
+
 // 0x0E and 0x10 in the header.
 constexpr int kHeaderChecksumOffset = 0x0E;
 constexpr int kBodyChecksumOffset = 0x10;
@@ -87,8 +91,36 @@ void DirectoryEntry::GetName(char* out) const
 void DirectoryEntry::SetName(const char* s)
 {
     std::memset(name, 0, sizeof name);
-    const size_t n = strnlen(s, kRioNameSize);
-    std::memcpy(name, s, n);
+    const size_t length = std::strlen(s);
+    if (length <= size_t(kRioNameSize)) {
+        std::memcpy(name, s, length);
+        return;
+    }
+    const char* dot = std::strrchr(s, '.');
+    size_t extension = dot ? size_t(s + length - dot) : 0;
+    if (dot == s || extension < 2 || extension > kMaxExtension || std::memchr(dot, ' ', extension))
+        extension = 0;
+    size_t stem = kRioNameSize - extension;
+    // Trailing dots and blanks of a cut stem go: "stem..mp3" is refused as a
+    // PC file name by the upload checks.
+    while (extension && stem > 0 && (s[stem - 1] == '.' || s[stem - 1] == ' '))
+        --stem;
+    if (stem == 0) {
+        stem = kRioNameSize;
+        extension = 0;
+    }
+    std::memcpy(name, s, stem);
+    if (extension)
+        std::memcpy(name + stem, dot, extension);
+}
+
+std::string StoredName(const std::string& name)
+{
+    DirectoryEntry e;
+    e.SetName(name.c_str());
+    char stored[kRioNameSize + 1];
+    e.GetName(stored);
+    return stored;
 }
 
 uint16_t BodyChecksum(const uint8_t* image)

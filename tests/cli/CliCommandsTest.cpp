@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -77,33 +78,71 @@ TEST_F(CCliTest, PutListsGetsBackAndLandsOnThePlayer)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(to), std::filesystem::directory_iterator()), 2);
 }
 
-TEST_F(CCliTest, NamesOfAnyCodePageGoBothWays)
+// Names are UTF-8 on the command line and Windows-1252 on the player.
+TEST_F(CCliTest, NamesTravelInTheLocaleAndLandInWindows1252)
 {
-    const std::string name = "caf\xE9 \xE0 la cr\xE8me.mp3";   // Latin-1 bytes
-    const std::string file = MakeFile(name, 5000, 9);
-    ASSERT_EQ(Cli({"put", file}).code, kExitDone);
-    SCliRun json = Cli({"list", "--json"});
-    ASSERT_EQ(json.code, kExitDone) << json.err;
-    EXPECT_EQ(nlohmann::json::parse(json.out)["files"][0]["name"], "caf\xC3\xA9 \xC3\xA0 la cr\xC3\xA8me.mp3");
-    const std::string to = Path("to");
-    std::filesystem::create_directory(to);
-    SCliRun get = Cli({"get", name, "--to", to});
-    ASSERT_EQ(get.code, kExitDone) << get.err;
-    EXPECT_EQ(ReadFile(to + "/" + name), ReadFile(file));
-}
+    const std::string cafe = "Caf\xC3\xA9 \xE2\x80\x93 \xC3\x9Cn\xC3\xAFon.mp3"; // "Café – Ünïon.mp3"
+    const std::string longName = std::string(150, 'L') + ".mp3";
+    const std::string cutName = std::string(96, 'L') + ".mp3";
+    const std::string a = MakeFile(cafe, 5000, 1), b = MakeFile("b.mp3", 40000, 2), c = MakeFile(longName, 3000, 3);
 
-#ifndef _WIN32
-// Control bytes in a name reach no terminal: the list shows them as '?'.
-TEST_F(CCliTest, ControlBytesOfANameAreNotPrinted)
-{
-    ASSERT_EQ(Cli({"put", MakeFile("a\x1B[2Jb\x07.mp3", 5000, 9)}).code, kExitDone);
+    // A name the player cannot hold stops the command before anything is sent.
+    SCliRun refused = Cli({"put", a, MakeFile("\xE4\xB8\xAD.mp3", 10, 4)});
+    EXPECT_EQ(refused.code, kExitFailed);
+    EXPECT_TRUE(Contains(refused.err, "'\xE4\xB8\xAD' (U+4E2D), which has no form")) << refused.err;
+
+    SCliRun put = Cli({"put", a, b, c});
+    ASSERT_EQ(put.code, kExitDone) << put.err;
+    EXPECT_EQ(put.err, "quavel-cli: '" + longName + "' is stored as '" + cutName +
+                           "' (names on the player have at most 100 bytes)\n");
+    {
+        CReopenedPlayer player(PlayerDir());
+        ASSERT_TRUE(player.Read());
+        EXPECT_EQ(player.Names(), (std::vector<std::string>{"Caf\xE9 \x96 \xDCn\xEFon.mp3", "b.mp3", cutName}));
+    }
+
+    // The size column starts at the same character on every row.
     SCliRun list = Cli({"list"});
     ASSERT_EQ(list.code, kExitDone) << list.err;
-    EXPECT_TRUE(Contains(list.out, " 1. a?[2Jb?.mp3")) << list.out;
+    std::istringstream lines(list.out);
+    std::string line;
+    std::vector<size_t> sizeColumns;
+    for (const char* size : {"Size", "5000", "40000", "3000"}) {
+        std::getline(lines, line);
+        const size_t at = line.find(std::string(size) + " ");
+        ASSERT_NE(at, std::string::npos) << line;
+        // Characters before it: bytes that do not continue a UTF-8 sequence.
+        sizeColumns.push_back(
+            std::count_if(line.begin(), line.begin() + at, [](char ch) { return (ch & 0xC0) != 0x80; }));
+    }
+    EXPECT_EQ(sizeColumns, std::vector<size_t>(4, sizeColumns[0])) << list.out;
+    EXPECT_TRUE(Contains(list.out, " 1. " + cafe)) << list.out;
+    EXPECT_EQ(nlohmann::json::parse(Cli({"list", "--json"}).out)["files"][0]["name"], cafe);
+
+    const std::string to = Path("to");
+    std::filesystem::create_directory(to);
+    SCliRun get = Cli({"get", cafe, cutName, "--to", to});
+    ASSERT_EQ(get.code, kExitDone) << get.err;
+    EXPECT_EQ(ReadFile(to + "/" + cafe), ReadFile(a));
+    EXPECT_EQ(ReadFile(to + "/" + cutName), ReadFile(c));
+
+    SCliRun invalid = Cli({"rm", "caf\xE9.mp3"});
+    EXPECT_EQ(invalid.code, kExitFailed);
+    EXPECT_EQ(invalid.err, "Delete file failed!\n\nthe name 'caf\\xE9.mp3' is not UTF-8 text (byte 0xE9)\n");
+
+#ifndef _WIN32
+    // Control characters reach no terminal: shown escaped, and named that way.
+    ASSERT_EQ(Cli({"put", MakeFile("a\x1B[2Jb\x07.mp3", 5000, 9)}).code, kExitDone);
+    list = Cli({"list"});
+    EXPECT_TRUE(Contains(list.out, " 4. a\\x1B[2Jb\\x07.mp3")) << list.out;
     EXPECT_FALSE(Contains(list.out, "\x1B"));
-    EXPECT_FALSE(Contains(list.out, "\x07"));
-}
+    ASSERT_EQ(Cli({"move", "a\\x1B[2Jb\\x07.mp3", "1"}).code, kExitDone);
+    ASSERT_EQ(Cli({"rm", "a\\x1B[2Jb\\x07.mp3"}).code, kExitDone);
+    CReopenedPlayer player(PlayerDir());
+    ASSERT_TRUE(player.Read());
+    EXPECT_EQ(player.Names().size(), 3u);
 #endif
+}
 
 TEST_F(CCliTest, InfoTellsMemoryPortAndSpeed)
 {

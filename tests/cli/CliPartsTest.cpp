@@ -10,6 +10,7 @@
 #include "cli/CliPorts.h"
 #include "cli/CliProgress.h"
 #include "cli/CliText.h"
+#include "cli/NameCodec.h"
 #include "playlist/UploadChecks.h"
 
 namespace {
@@ -52,14 +53,67 @@ TEST(CliTextTest, MessageBoxTextBecomesConsoleLines)
     EXPECT_EQ(ConsoleText("a\rb"), "a\rb");
 }
 
-TEST(CliTextTest, NamesBecomeValidUtf8)
+TEST(CliTextTest, PcTextsBecomeValidUtf8)
 {
-    EXPECT_EQ(NameToUtf8("plain.mp3"), "plain.mp3");
-    EXPECT_EQ(NameToUtf8("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");          // UTF-8 stays
-    EXPECT_EQ(NameToUtf8("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");                  // Latin-1 converted
-    EXPECT_EQ(NameToUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");                    // overlong form is not UTF-8
-    EXPECT_EQ(NameToUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80");        // nor is a surrogate
-    EXPECT_EQ(NameToUtf8("ab\xC3"), "ab\xC3\x83");                            // cut short
+    EXPECT_EQ(PcTextToUtf8("plain.mp3"), "plain.mp3");
+    EXPECT_EQ(PcTextToUtf8("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");   // UTF-8 stays
+    EXPECT_EQ(PcTextToUtf8("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");           // Latin-1 converted
+    EXPECT_EQ(PcTextToUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");             // overlong form is not UTF-8
+    EXPECT_EQ(PcTextToUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80"); // nor is a surrogate
+    EXPECT_EQ(PcTextToUtf8("ab\xC3"), "ab\xC3\x83");                     // cut short
+}
+
+// Names typed in the console's encoding, as the player stores them (Windows-1252)
+// and as the console shows them again (empty: as typed); refusal: what the
+// error must name.
+TEST(NameCodecTest, ConvertsToTheCodePageAndBackOrSaysWhyNot)
+{
+    struct SCase {
+        const char* codeset;
+        std::string typed, player, shown, refusal;
+    };
+    const SCase cases[] = {
+        {"UTF-8", "Caf\xC3\xA9 \xE2\x80\x93 \xC3\x9Cn\xC3\xAFon.mp3", "Caf\xE9 \x96 \xDCn\xEFon.mp3", "", ""},
+        // Every character of 0x80..0x9F, and the last of the code page.
+        {"UTF-8",
+         "\xE2\x82\xAC\xE2\x80\x9A\xC6\x92\xE2\x80\x9E\xE2\x80\xA6\xE2\x80\xA0\xE2\x80\xA1\xCB\x86\xE2\x80\xB0\xC5\xA0"
+         "\xE2\x80\xB9\xC5\x92\xC5\xBD\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9C\xE2\x80\x9D\xE2\x80\xA2\xE2\x80\x93\xE2\x80"
+         "\x94\xCB\x9C\xE2\x84\xA2\xC5\xA1\xE2\x80\xBA\xC5\x93\xC5\xBE\xC5\xB8\xC3\xBF",
+         "\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F"
+         "\xFF",
+         "", ""},
+        // Unassigned bytes, control characters and the escape's backslash are
+        // shown, and typed, escaped.
+        {"UTF-8", "a\\x81\\x1b\\x5C\\xZZ\\x00", "a\x81\x1B\\\\xZZ\\x00", "a\\x81\\x1B\\x5C\\x5CxZZ\\x5Cx00", ""},
+        {"UTF-8", "\xE4\xB8\xAD.mp3", "", "", "'\xE4\xB8\xAD' (U+4E2D)"},
+        {"UTF-8", "\xC2\x80", "", "", "(U+0080)"}, // a control character 0x80 is not
+        {"UTF-8", "caf\xE9", "", "", "'caf\\xE9' is not UTF-8 text (byte 0xE9)"},
+        {"UTF-8", "\xC0\xAF", "", "", "(byte 0xC0)"},           // overlong
+        {"UTF-8", "ab\xC3", "", "", "(byte 0xC3)"},             // cut short
+        {"ANSI_X3.4-1968", "\xC3\xA9", "\xE9", "\xC3\xA9", ""}, // the C locale's names are UTF-8
+        {"CP1252", "\xE9\x80\x81", "\xE9\x80\x81", "\xE9\x80\\x81", ""},
+        // Cyrillic: the euro sign is 0x88 there; 'é' cannot be shown, 'й' not stored.
+        {"CP1251", "\x88.mp3", "\x80.mp3", "\x88.mp3", ""},
+        {"CP1251", "\\xE9", "\xE9", "\\xE9", ""},
+        {"CP1251", "\xE9", "", "", "(U+0439)"},
+    };
+    for (const SCase& c : cases) {
+        const CNameCodec codec(c.codeset);
+        std::string player, error;
+        const bool ok = codec.ToPlayer(c.typed, true, player, error);
+        EXPECT_EQ(ok, c.refusal.empty()) << c.codeset << " " << c.typed << ": " << error;
+        if (!ok) {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(player, c.player) << c.typed;
+        EXPECT_EQ(codec.Show(player), c.shown.empty() ? c.typed : c.shown) << c.typed;
+    }
+    // Width in characters; JSON gets every byte as a character.
+    size_t width = 0;
+    EXPECT_EQ(CNameCodec("UTF-8").Show("Caf\xE9\x7F", &width), "Caf\xC3\xA9\\x7F");
+    EXPECT_EQ(width, 4u + 4u);
+    EXPECT_EQ(PlayerNameToUtf8("\x80\x81\xE9"), "\xE2\x82\xAC\xC2\x81\xC3\xA9");
 }
 
 TEST(CliProgressTest, LineShowsPercentRateAndTimeLeft)

@@ -31,6 +31,7 @@ inline SCliRun RunQuavelCli(const std::vector<std::string>& args, CPpdevCalls* p
         argv.push_back(a.c_str());
     std::ostringstream out, err;
     SCliIo io{out, err, false, ppdev};
+    io.codeset = "UTF-8"; // the same on every build and in any locale
     SCliRun run;
     run.code = RunCli(static_cast<int>(argv.size()), argv.data(), io);
     run.out = out.str();

@@ -1,6 +1,8 @@
 // Directory block layout, checksums, names and block allocation.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/device/DeviceTestSupport.h"
 
 namespace {
@@ -43,14 +45,27 @@ TEST(StorageTest, EntryFieldsSitAtTheirOffsets)
     EXPECT_EQ(0xFF, h[0]); EXPECT_EQ(0xFB, h[1]); EXPECT_EQ(0x90, h[2]); EXPECT_EQ(0x64, h[3]);
 
     // A name of 100 bytes or more fills the field without a terminator and
-    // reads back as exactly 100 bytes.
-    const std::string longName(130, 'n');
-    e.SetName(longName.c_str());
-    e.Write(slot);
-    EXPECT_EQ('n', slot[127]);
-    char name[kRioNameSize + 1];
-    DirectoryEntry::Read(slot).GetName(name);
-    EXPECT_EQ(std::string(100, 'n'), name);
+    // reads back as exactly 100 bytes; a longer one keeps its extension.
+    const std::string n96(96, 'n'), n100(100, 'n');
+    const std::pair<std::string, std::string> names[] = {
+        {std::string(130, 'n'), n100},
+        {n100, n100},
+        {std::string(150, 'n') + ".mp3", n96 + ".mp3"},
+        {n100 + ".mp3", n96 + ".mp3"},
+        {std::string(94, 'n') + ". " + n100 + ".mp3", std::string(94, 'n') + ".mp3"}, // no "n. .mp3"
+        {n100 + ".no type at all", n100},                                             // a blank: a title
+        {n100 + ".a-very-long-type", n100},                                           // 16 bytes after the dot
+        {"." + n100, "." + std::string(99, 'n')},
+    };
+    for (const auto& name : names) {
+        e.SetName(name.first.c_str());
+        e.Write(slot);
+        EXPECT_EQ(name.second.size() == 100 ? name.second.back() : '\0', static_cast<char>(slot[127]));
+        char stored[kRioNameSize + 1];
+        DirectoryEntry::Read(slot).GetName(stored);
+        EXPECT_EQ(name.second, stored);
+        EXPECT_EQ(name.second, StoredName(name.first));
+    }
 }
 
 TEST(StorageTest, ChecksumsOfZeroAndOfAFreshDirectory)

@@ -72,6 +72,27 @@ TEST(DeviceWithPlayer, FilesOfManySizesRoundTripOnInternalMemory)
     EXPECT_EQ(rig.Player().ProtocolErrors(), 0u) << rig.Player().Log().Dump();
 }
 
+// Quavel.exe and quavel-cli both store names through the device: a name of
+// 154 characters arrives as 100 bytes that still end in its extension.
+TEST(DeviceWithPlayer, LongNameArrivesCutWithItsExtension)
+{
+    CDeviceRig rig(QuickPlayer());
+    CTempFolder folder;
+    ASSERT_TRUE(rig.Device().Detect());
+    ASSERT_TRUE(rig.Device().ReadDirectory());
+    const std::vector<uint8_t> bytes = MakeBytes(40000, 7);
+    Download(rig, folder, std::string(150, 'x') + ".mp3", bytes);
+
+    rig.NewDevice();
+    ASSERT_TRUE(rig.Device().Detect());
+    ASSERT_TRUE(rig.Device().ReadDirectory()) << rig.Device().GetErrorText();
+    char name[kRioNameSize + 1];
+    DirectoryEntry::Read(rig.Device().EntrySlot(0)).GetName(name);
+    const std::string cut = std::string(96, 'x') + ".mp3";
+    EXPECT_EQ(name, cut);
+    EXPECT_EQ(Upload(rig, folder, cut), bytes);
+}
+
 TEST(DeviceWithPlayer, SpareAreasCarryTheChainAsThePlayerExpects)
 {
     CDeviceRig rig(QuickPlayer());
