@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "cli/CliFiles.h"
@@ -24,6 +25,7 @@ const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
 const char kMoveFailed[] = "Move file failed!\r\n\r\n";
 const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
+const char kVerifyFailed[] = "Verify file failed!\r\n\r\n";
 const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
 const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
 const char* const kSpeedNames[kSpeedRows] = {"SLOW", "MEDIUM", "FAST"};
@@ -117,6 +119,8 @@ int CCliCommands::Run()
             result = Format();
         else if (c == "dump")
             result = Dump();
+        else if (c == "verify")
+            result = Verify();
     }
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();
@@ -143,6 +147,7 @@ int CCliCommands::Connect()
     WriteIntSetting(m_settings, SettingIODelayRx, m_options.delays[kSpeedRx]);
 
     m_session = std::make_unique<CRioSession>(m_settings, m_messages, *m_ports);
+    m_session->SetVerifyDownloads(m_options.verify);
     if (!m_session->Connect()) {
         m_io.err << ConsoleText(kRioNotFound) << '\n';
         return kExitFailed;
@@ -438,4 +443,52 @@ int CCliCommands::Dump()
     if (skipped > 0)
         m_io.err << "quavel-cli: warning: " << skipped << " bad blocks could not be read and are stored erased\n";
     return kExitDone;
+}
+
+// Each player file against the PC file of its name in the folder, one line per
+// file on stdout; any difference or missing file fails the run.
+int CCliCommands::Verify()
+{
+    const std::string& folder = m_options.in;
+    if (!IsFolder(folder)) {
+        m_io.err << "quavel-cli: no folder '" << folder << "'\n";
+        return kExitFailed;
+    }
+    // The names asked for, or every entry (two of one name each with its own blocks).
+    std::vector<std::pair<std::string, int>> files;
+    for (const std::string& name : m_options.paths)
+        files.emplace_back(name, Device().FindEntry(name.c_str()));
+    for (int i = 0; m_options.paths.empty() && i < Device().EntryCount(); ++i) {
+        char name[kRioNameSize + 1];
+        DirectoryEntry::Read(Device().EntrySlot(i)).GetName(name);
+        files.emplace_back(name, i);
+    }
+    int result = kExitDone;
+    for (const auto& [name, slot] : files) {
+        const std::string path = JoinPath(folder, name);
+        bool same = false;
+        const char* verdict = "differs";
+        if (slot < 0) {
+            verdict = "missing on the player";
+        } else if (!IsSafePcFileName(name) || FileBytes(path) < 0) {
+            // A name that would leave the folder is never looked for.
+            verdict = "missing on the PC";
+        } else {
+            if (InterruptRequested()) {
+                Fail(std::string(kVerifyFailed) + "operation interrupted");
+                return kExitFailed;
+            }
+            m_progress.Begin("verify " + Printable(name));
+            const bool compared = Device().CompareFile(slot, path.c_str(), CCliProgress::Callback(), same);
+            m_progress.End(compared);
+            if (!compared) {
+                Fail(std::string(kVerifyFailed) + Device().GetErrorText());
+                return kExitFailed;
+            }
+        }
+        if (!same)
+            result = kExitFailed;
+        m_io.out << (same ? "same" : verdict) << ": " << Printable(name) << '\n';
+    }
+    return result;
 }

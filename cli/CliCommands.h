@@ -49,6 +49,7 @@ private:
     int Move();
     int Format();
     int Dump();
+    int Verify();
 
     void Fail(const std::string& text);     // a failure in the session's style
     CRioDevice& Device();
