@@ -9,8 +9,9 @@
 // inside its handler; between blocks OnProgress dispatches a few waiting
 // messages so that the window repaints. While an operation runs, nothing that
 // would start a second device operation or end the window is carried out: drops
-// are ignored, the speed options are refused, and a request to close waits for
-// the end of the operation. The dialogs it opens (speed options, initialize,
+// are ignored, the speed options and the "Verify downloads" choice are refused,
+// and a request to close waits for the end of the operation. The dialogs it
+// opens (speed options, initialize,
 // playlist, folder, About) are owned by it, so it is disabled while one is open
 // and no second dialog or operation can be started behind it.
 //
@@ -161,6 +162,7 @@ private:
     void OnMemorySwitch(bool external);
     void OnSpeedOptions();
     void OnAbout();
+    void OnVerifyDownloads();
     void OnDownloadChosenFiles();
     void OnDeleteFiles();
     void OnInitialize();
