@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "device/RioSession.h"
 
@@ -373,23 +374,20 @@ TEST_F(CCliTest, VerifyComparesPlayerFilesWithThePcFolder)
     CCliProgress::SetBlockHook([&](int done, int total) { lastDone = done, lastTotal = total; });
     SCliRun put = Cli({"put", "--verify", paths[0], paths[1], paths[2], paths[3]});
     ASSERT_EQ(put.code, kExitDone) << put.err;
-    EXPECT_EQ(lastDone, 3);
-    EXPECT_EQ(lastTotal, 4);
-    SCliRun all = Cli({"verify", "--in", pc});
-    EXPECT_EQ(all.code, kExitDone) << all.err;
-    EXPECT_EQ(all.out, "same: same.mp3\nsame: longer.mp3\nsame: gone.mp3\nsame: changed.mp3\n");
+    EXPECT_EQ(std::make_pair(lastDone, lastTotal), std::make_pair(3, 4));
 
-    std::vector<uint8_t> longer = ReadFile(paths[1]);
-    longer.push_back(0);
-    ASSERT_TRUE(WriteFile(paths[1], longer));
+    std::ofstream(paths[1], std::ios::binary | std::ios::app) << 'x';
     std::filesystem::remove(paths[2]);
     std::vector<uint8_t> changed = ReadFile(paths[3]);
     changed[39999] ^= 0x01; // in the last block
     ASSERT_TRUE(WriteFile(paths[3], changed));
-    all = Cli({"verify", "--in", pc});
+    SCliRun all = Cli({"verify", "--in", pc});
     EXPECT_EQ(all.code, kExitFailed);
     EXPECT_EQ(all.out, "same: same.mp3\ndiffers: longer.mp3\nmissing on the PC: gone.mp3\ndiffers: changed.mp3\n");
-    SCliRun named = Cli({"verify", "same.mp3", "never.mp3", "--in", pc});
+    SCliRun named = Cli({"verify", "same.mp3", "--in", pc});
+    EXPECT_EQ(named.code, kExitDone);
+    EXPECT_EQ(named.out, "same: same.mp3\n");
+    named = Cli({"verify", "same.mp3", "never.mp3", "--in", pc});
     EXPECT_EQ(named.code, kExitFailed);
     EXPECT_EQ(named.out, "same: same.mp3\nmissing on the player: never.mp3\n");
 }

@@ -339,18 +339,16 @@ TEST_F(Downloads, VerifyDownloadsIsAStoredSystemMenuChoiceThatCatchesACorruptWir
     std::vector<int> stored;
     std::string boxText;
     Run(window, [&](HWND main) {
+        ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("Memory:", 0) == 0; })); // the start-up is over
         HMENU menu = ::GetSystemMenu(main, FALSE);
-        // The last entry, just after About.
-        const int last = ::GetMenuItemCount(menu) - 1;
-        EXPECT_EQ(UINT(IDM_ABOUTBOX), ::GetMenuItemID(menu, last - 1));
-        EXPECT_EQ(UINT(IDM_VERIFYDOWNLOADS), ::GetMenuItemID(menu, last));
-        char text[64] = "";
-        ::GetMenuStringA(menu, IDM_VERIFYDOWNLOADS, text, sizeof text, MF_BYCOMMAND);
+        char text[64] = ""; // the last entry, just after About
+        ::GetMenuStringA(menu, ::GetMenuItemCount(menu) - 1, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ("Verify downloads", text);
+        EXPECT_EQ(UINT(IDM_ABOUTBOX), ::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 2));
         for (int toggle = 0; toggle < 3; ++toggle) {
             if (toggle > 0) {
-                ::PostMessageA(main, WM_SYSCOMMAND, IDM_VERIFYDOWNLOADS, 0);
-                Settle(main);
+                DWORD_PTR done = 0; // sent: handled before the menu is read
+                ::SendMessageTimeoutA(main, WM_SYSCOMMAND, IDM_VERIFYDOWNLOADS, 0, SMTO_NORMAL, 10000, &done);
             }
             checks.push_back(::GetMenuState(menu, IDM_VERIFYDOWNLOADS, MF_BYCOMMAND) & MF_CHECKED);
             stored.push_back(settings.ReadInt("Settings", "VerifyDownloads", -1));
