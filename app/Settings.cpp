@@ -21,6 +21,8 @@ const SettingDefinition kTable[SettingCount] = {
     {"Settings",  "LastDLPath",         SettingKind::String,  0,     ""},
     {"Settings",  "LastDriveUpload",    SettingKind::String,  0,     "C:\\"},
     {"Settings",  "CheckHDSpace",       SettingKind::Integer, 1,     ""},
+    // 1: downloads read every file back and compare it; any other value: no read-back.
+    {"Settings",  "VerifyDownloads",    SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirFirstColumn",  SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirSecondColumn", SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirThirdColumn",  SettingKind::Integer, 0,     ""},

@@ -69,6 +69,7 @@ enum SettingId {
     SettingLastDLPath,
     SettingLastDriveUpload,
     SettingCheckHDSpace,
+    SettingVerifyDownloads,
     SettingRioDirFirstColumn,
     SettingRioDirSecondColumn,
     SettingRioDirThirdColumn,

@@ -128,6 +128,9 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     info->add_flag("--json", o.json, "print JSON");
     CLI::App* put = app.add_subcommand("put", "download PC files to the player");
     put->add_option("FILE", o.paths, "PC files")->required();
+    put->add_flag("--verify", o.verify,
+                  "read each file back and compare it with the PC file; a difference sends it once more, a "
+                  "second one fails");
     CLI::App* get = app.add_subcommand("get", "upload player files to the PC");
     get->add_option("NAME", o.paths, "names on the player")->required();
     get->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");
@@ -141,6 +144,10 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     format->add_flag("--check", o.check, "test every block first and mark the bad ones");
     CLI::App* dump = app.add_subcommand("dump", "copy every block of the memory into image files in DIR");
     dump->add_option("DIR", o.dumpDir, "folder for the image file")->required();
+    CLI::App* verify = app.add_subcommand(
+        "verify", "compare player files with the PC files of the same name (exit 1 on a difference)");
+    verify->add_option("NAME", o.paths, "names on the player (default: every file)");
+    verify->add_option("--in", o.in, "folder of the PC files (default: the current one)")->type_name("DIR");
 
     try {
         app.parse(argc, argv);
@@ -149,7 +156,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
         return code == 0 ? kExitDone : kExitUsage;
     }
 
-    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump})
+    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify})
         if (sub->parsed())
             o.command = sub->get_name();
     std::string error;

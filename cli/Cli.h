@@ -19,13 +19,15 @@ struct SCliIo {
 
 // What the command line asks for.
 struct SCliOptions {
-    std::string command;     // list, info, put, get, rm, move, format, dump
+    std::string command;     // list, info, put, get, rm, move, format, dump, verify
     bool card = false;       // the external memory (card) instead of the internal one
     int delays[3] = {20000, 100, 2};   // IODelayInit, IODelayTx, IODelayRx
     bool json = false;
     bool check = false;      // format --check
-    std::vector<std::string> paths;    // put: PC files; get, rm: player names
+    bool verify = false;     // put --verify
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names
     std::string to = ".";    // get --to
+    std::string in = ".";    // verify --in
     std::string name;        // move
     int position = 0;        // move, counted from 1
     std::string dumpDir;

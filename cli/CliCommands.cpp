@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "cli/CliFiles.h"
@@ -26,6 +27,7 @@ const char kUploadFailed[] = "Upload file failed!\r\n\r\n";
 const char kDownloadFailed[] = "Download file failed!\r\n\r\n";
 const char kDeleteFailed[] = "Delete file failed!\r\n\r\n";
 const char kDumpFailed[] = "Dump failed!\r\n\r\n";
+const char kVerifyFailed[] = "Verify file failed!\r\n\r\n";
 const char kMemoryLine[] = "Memory:   total: %ld KB   used : %ld KB   free : %ld KB";
 const char* const kColumnNames[kSpeedColumns] = {"init", "tx", "rx"};
 const char* const kSpeedNames[kSpeedRows] = {"SLOW", "MEDIUM", "FAST"};
@@ -124,6 +126,8 @@ int CCliCommands::Run()
             result = Format();
         else if (c == "dump")
             result = Dump();
+        else if (c == "verify")
+            result = Verify();
     }
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();
@@ -150,6 +154,7 @@ int CCliCommands::Connect()
     WriteIntSetting(m_settings, SettingIODelayRx, m_options.delays[kSpeedRx]);
 
     m_session = std::make_unique<CRioSession>(m_settings, m_messages, *m_ports);
+    m_session->SetVerifyDownloads(m_options.verify);
     if (!m_session->Connect()) {
         m_io.err << ConsoleText(kRioNotFound) << '\n';
         return kExitFailed;
@@ -490,4 +495,60 @@ int CCliCommands::Dump()
     if (skipped > 0)
         m_io.err << "quavel-cli: warning: " << skipped << " bad blocks could not be read and are stored erased\n";
     return kExitDone;
+}
+
+// Each player file against the PC file of its name in the folder, one line per
+// file on stdout; any difference or missing file fails the run.
+int CCliCommands::Verify()
+{
+    const std::string& folder = m_options.in;
+    if (!IsFolder(folder)) {
+        m_io.err << "quavel-cli: no folder '" << folder << "'\n";
+        return kExitFailed;
+    }
+    // The names asked for, or every entry (two of one name each with its own blocks).
+    std::vector<std::pair<std::string, int>> files;
+    for (const std::string& typed : m_options.paths) {
+        std::string name;
+        if (!PlayerName(typed, kVerifyFailed, name))
+            return kExitFailed;
+        files.emplace_back(name, Device().FindEntry(name.c_str()));
+    }
+    for (int i = 0; m_options.paths.empty() && i < Device().EntryCount(); ++i) {
+        char name[kRioNameSize + 1];
+        DirectoryEntry::Read(Device().EntrySlot(i)).GetName(name);
+        files.emplace_back(name, i);
+    }
+    int result = kExitDone;
+    for (const auto& [name, slot] : files) {
+        const std::string shown = m_names.Show(name);
+        std::string pcName;
+        bool same = false;
+        const char* verdict = "differs";
+        if (slot < 0) {
+            verdict = "missing on the player";
+        } else if (!m_names.ToLocale(name, pcName) || !IsSafePcFileName(pcName) ||
+                   FileBytes(JoinPath(folder, pcName)) < 0) {
+            // A name that would leave the folder, or that this system cannot
+            // write, is never looked for.
+            verdict = "missing on the PC";
+        } else {
+            if (InterruptRequested()) {
+                Fail(std::string(kVerifyFailed) + "operation interrupted");
+                return kExitFailed;
+            }
+            m_progress.Begin("verify " + shown);
+            const std::string path = JoinPath(folder, pcName);
+            const bool compared = Device().CompareFile(slot, path.c_str(), CCliProgress::Callback(), same);
+            m_progress.End(compared);
+            if (!compared) {
+                Fail(std::string(kVerifyFailed) + Device().GetErrorText());
+                return kExitFailed;
+            }
+        }
+        if (!same)
+            result = kExitFailed;
+        m_io.out << (same ? "same" : verdict) << ": " << shown << '\n';
+    }
+    return result;
 }

@@ -50,6 +50,7 @@ private:
     int Move();
     int Format();
     int Dump();
+    int Verify();
 
     void Fail(const std::string& text);     // a failure in the session's style
     // A name typed on the command line as the player stores it; false after

@@ -150,6 +150,7 @@ constexpr int kRioErrRead = 14;              // "error reading from file '%s'"
 constexpr int kRioErrWrite = 15;             // "error writing to file '%s'"
 constexpr int kRioErrInterrupted = 16;       // "operation interrupted"
 constexpr int kRioErrNoDirectory = 17;       // "directory not read from device"
+constexpr int kRioErrVerify = 18;            // "verify failed, data on device differs from '%s'"
 
 // Room for the formatted error text, terminator included: any Windows path
 // fits whole in the longest text; longer ones are cut.
@@ -242,6 +243,17 @@ public:
     // name is null (a caller whose PC names are in another code page passes it).
     bool DownloadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
     bool UploadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
+    // Reads the blocks of the entry in slot back and compares them with the PC
+    // file at path: same tells whether every byte matched. False (with the
+    // error) only when the comparison could not be made: a broken chain, a PC
+    // file that cannot be opened, a block that cannot be read, a stop.
+    bool CompareFile(int slot, const char* path, ProgressCallback callback, bool& same);
+
+    // With verified downloads, DownloadFile reads each file back after its last
+    // block; a difference sends the file once more, and a second difference
+    // fails the download (code 18). Off by default: nothing is read back.
+    bool GetVerifyDownloads() const { return m_verifyDownloads; }
+    void SetVerifyDownloads(bool on) { m_verifyDownloads = on; }
 
     // --- State ---------------------------------------------------------------
     // What the directory image is. Only a directory read with sound checksums,
@@ -311,6 +323,12 @@ private:
     bool CheckChain(int slot, bool forUpload);
     bool RefuseUnlessValid();
     bool PlayerAnswers();
+    // Verified downloads: the read-back with its one new sending of the file,
+    // the comparison reporting progress as blocks base + i of total, and the
+    // new sending of the entry's chain.
+    bool VerifyDownload(int slot, const char* path, ProgressCallback callback);
+    bool CompareBlocks(int slot, const char* path, ProgressCallback callback, int base, int total, bool& same);
+    bool ResendFile(int slot, const char* path, ProgressCallback callback, int total);
     void ResetDirectory();
 
     // Every operation that changes the image saves it first and puts it back
@@ -330,6 +348,7 @@ private:
     int m_memory = 0;
     int m_largeChip = 0;
     int m_externalBlocks = 0;
+    bool m_verifyDownloads = false;
 
     int m_errorCode = kRioNoError;
     char m_errorText[kRioErrorTextSize] = {};

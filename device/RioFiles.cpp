@@ -212,8 +212,11 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
 
     int cur = first;
     uint16_t prev = kRioNoBlock;
+    // A verified download reads the blocks back after sending them: the
+    // progress runs over both passes.
+    const int shownTotal = m_verifyDownloads ? 2 * blocks : blocks;
     for (int i = 0; i < blocks; ++i) {
-        if (callback && callback(i, blocks) == 0) {
+        if (callback && callback(i, shownTotal) == 0) {
             SetError(kRioErrInterrupted, "operation interrupted");
             return false;
         }
@@ -245,6 +248,8 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
         prev = uint16_t(cur);
         cur = next;
     }
+    if (m_verifyDownloads && !VerifyDownload(slot, path, callback))
+        return false;
     if (!PlayerAnswers())
         return false;
     ReleaseLink();

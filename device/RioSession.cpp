@@ -78,6 +78,7 @@ bool CRioSession::Connect() {
     if (m_ioDelayRx >= 0)
         m_device->SetIODelayRx(m_ioDelayRx);
     m_device->SetMemory(0);
+    m_device->SetVerifyDownloads(m_verifyDownloads);
 
     if (DetectOn(port1))
         return true;
@@ -89,6 +90,13 @@ bool CRioSession::Connect() {
     }
     m_device.reset();
     return false;
+}
+
+void CRioSession::SetVerifyDownloads(bool on)
+{
+    m_verifyDownloads = on;
+    if (m_device)
+        m_device->SetVerifyDownloads(on);
 }
 
 void CRioSession::ShowFailure(const char* heading, bool withDeviceText) {

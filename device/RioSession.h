@@ -63,6 +63,10 @@ public:
     int GetStoredIODelayTx() const { return m_ioDelayTx; }
     int GetStoredIODelayRx() const { return m_ioDelayRx; }
     CRioDevice* GetDevice() { return m_device.get(); }
+    // Downloads read every file back and compare it with the PC file (off
+    // until set); the choice holds for every device object the session makes.
+    void SetVerifyDownloads(bool on);
+    bool GetVerifyDownloads() const { return m_verifyDownloads; }
 
 protected:
     // Makes the device object on the provider's backend; a test may replace it
@@ -83,4 +87,5 @@ private:
     int m_ioDelayTx = -1;
     int m_ioDelayRx = -1;
     int m_port = 0;
+    bool m_verifyDownloads = false;
 };

@@ -36,6 +36,7 @@ constexpr int kOperationButtons[] = {IDC_MAIN_CLOSE, IDC_MAIN_PLAYLST, IDC_MAIN_
 
 constexpr const char* kNotFoundText = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
 constexpr const char* kWindowTitle = "Quavel";
+constexpr const char* kVerifyDownloadsText = "Verify downloads";
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -74,14 +75,17 @@ bool CMainDlg::OnInitDialog()
     m_list.Subclass(GetDlgItem(IDC_MAIN_LIST));
     SetDlgItemText(IDC_MAIN_STATUS, m_statusText.c_str());
 
-    // The About entry of the system menu, when the string resource has a text.
-    char about[128] = "";
-    if (::LoadStringA(ResourceInstance(), IDS_ABOUTBOX, about, sizeof about) > 0) {
-        HMENU menu = GetSystemMenu();
-        if (menu != nullptr) {
-            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    // The About entry of the system menu, when the string resource has a text,
+    // and the "Verify downloads" choice beside it, checked as stored.
+    const bool verify = ReadIntSetting(AppSettings(), SettingVerifyDownloads) == 1;
+    HMENU menu = GetSystemMenu();
+    if (menu != nullptr) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        char about[128] = "";
+        if (::LoadStringA(ResourceInstance(), IDS_ABOUTBOX, about, sizeof about) > 0)
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
-        }
+        ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
+                      kVerifyDownloadsText);
     }
 
     HICON icon = ::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN));
@@ -101,6 +105,7 @@ bool CMainDlg::OnInitDialog()
 
     m_messages.SetOwner(m_hWnd);
     m_session = std::make_unique<CRioSession>(AppSettings(), m_messages, m_ports);
+    m_session->SetVerifyDownloads(verify);
     ConnectPlayer();
 
     // Each opening of the window gets its shape on its first paint.
@@ -399,6 +404,21 @@ void CMainDlg::OnAbout()
     about.DoModal();
 }
 
+// The system menu's "Verify downloads": the choice is stored and holds from the
+// next download on; not while a transfer runs, whose files keep the choice they
+// started with.
+void CMainDlg::OnVerifyDownloads()
+{
+    if (IsOperationRunning()) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    const bool on = !m_session->GetVerifyDownloads();
+    m_session->SetVerifyDownloads(on);
+    WriteIntSetting(AppSettings(), SettingVerifyDownloads, on ? 1 : 0);
+    ::CheckMenuItem(GetSystemMenu(), IDM_VERIFYDOWNLOADS, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
 bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
@@ -410,6 +430,10 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
     if ((command & 0xFFF0) == SC_CLOSE && IsBatchRunning()) {
         m_stopRequested = true;
         RequestClose(IDCANCEL);
+        return true;
+    }
+    if ((command & 0xFFF0) == IDM_VERIFYDOWNLOADS) {
+        OnVerifyDownloads();
         return true;
     }
     return false;

@@ -9,12 +9,12 @@
 // inside its handler; between blocks OnProgress dispatches a few waiting
 // messages so that the window repaints. While an operation runs, nothing that
 // would start a second device operation or end the window is carried out: drops
-// are ignored, the speed options are refused, and a request to close waits for
-// the end of the operation. A batch of downloads is the exception: Esc stops it
-// after the current block, CLOSE stops it and then closes. The dialogs it opens
-// (speed options, initialize, playlist, folder, About) are owned by it, so it is
-// disabled while one is open and no second dialog or operation can be started
-// behind it.
+// are ignored, the speed options and the "Verify downloads" choice are refused,
+// and a request to close waits for the end of the operation. A batch of
+// downloads is the exception: Esc stops it after the current block, CLOSE stops
+// it and then closes. The dialogs it opens (speed options, initialize, playlist,
+// folder, About) are owned by it, so it is disabled while one is open and no
+// second dialog or operation can be started behind it.
 //
 // The handlers are spread over MainDlg.cpp (set-up, display, connecting,
 // painting, closing), MainTransfers.cpp (progress, the transfer display,
@@ -201,6 +201,7 @@ private:
     void OnMemorySwitch(bool external);
     void OnSpeedOptions();
     void OnAbout();
+    void OnVerifyDownloads();
     void OnDownloadChosenFiles();
     void OnDeleteFiles();
     void OnInitialize();

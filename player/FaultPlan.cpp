@@ -47,6 +47,11 @@ void CFaultPlan::AddReadFlip(EMemory memory, uint32_t page, uint32_t column, uin
     m_flips.push_back({memory, page, column, mask, times});
 }
 
+void CFaultPlan::AddWireFlip(EMemory memory, uint32_t page, uint32_t column, uint8_t mask, int times)
+{
+    m_wireFlips.push_back({memory, page, column, mask, times});
+}
+
 void CFaultPlan::SetRandomReadFlips(uint32_t oneInBytes)
 {
     m_flipOneIn = oneInBytes;
@@ -65,6 +70,7 @@ void CFaultPlan::Clear()
     m_weakUnits.clear();
     m_weakPages.clear();
     m_flips.clear();
+    m_wireFlips.clear();
     m_flipOneIn = 0;
     m_cardMissing = false;
     m_cutAfter = kNoCut;
@@ -131,10 +137,10 @@ void CFaultPlan::ApplyStuckBits(EMemory memory, uint32_t page, uint8_t* bytes) c
     bytes[high] |= bit;
 }
 
-int CFaultPlan::ApplyReadFlips(EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n)
+int CFaultPlan::ApplyFlips(std::vector<SFlip>& flips, EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n)
 {
     int flipped = 0;
-    for (SFlip& f : m_flips) {
+    for (SFlip& f : flips) {
         if (f.memory != memory || f.page != page || f.column >= n || f.times == 0)
             continue;
         if (f.times > 0)
@@ -142,6 +148,17 @@ int CFaultPlan::ApplyReadFlips(EMemory memory, uint32_t page, uint8_t* bytes, ui
         bytes[f.column] ^= f.mask;
         ++flipped;
     }
+    return flipped;
+}
+
+int CFaultPlan::ApplyWireFlips(EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n)
+{
+    return ApplyFlips(m_wireFlips, memory, page, bytes, n);
+}
+
+int CFaultPlan::ApplyReadFlips(EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n)
+{
+    int flipped = ApplyFlips(m_flips, memory, page, bytes, n);
     if (m_flipOneIn != 0) {
         for (uint32_t i = 0; i < n; ++i) {
             if (Random(m_flipOneIn) == 0) {

@@ -51,6 +51,10 @@ public:
     // `times` times (kForever: always). The stored page is not changed.
     void AddReadFlip(EMemory memory, uint32_t page, uint32_t column, uint8_t mask,
                      int times = kForever);
+    // The byte at `column` of every program of the page arrives at the chip with
+    // the bits of `mask` flipped, `times` times (kForever: always): a fault of the
+    // cable, not of the flash, which stores faithfully what arrived.
+    void AddWireFlip(EMemory memory, uint32_t page, uint32_t column, uint8_t mask, int times = kForever);
     // On average one flipped bit per `oneInBytes` bytes read; 0 switches it off.
     void SetRandomReadFlips(uint32_t oneInBytes);
 
@@ -81,6 +85,9 @@ public:
     bool HasReadFlips() const { return !m_flips.empty() || m_flipOneIn != 0; }
     // Flips bits of a copy of a page being read; returns the number of bits flipped.
     int ApplyReadFlips(EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n);
+    bool HasWireFlips() const { return !m_wireFlips.empty(); }
+    // Flips bits of the n bytes of a page program that arrived; returns the number flipped.
+    int ApplyWireFlips(EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n);
     // Uniform in [0, n).
     uint32_t Random(uint32_t n) { return n ? static_cast<uint32_t>(m_rng() % n) : 0; }
 
@@ -112,6 +119,8 @@ private:
         int times;
     };
 
+    static int ApplyFlips(std::vector<SFlip>& flips, EMemory memory, uint32_t page, uint8_t* bytes, uint32_t n);
+
     uint32_t m_seed;
     std::mt19937 m_rng;
     std::vector<SNeverReady> m_neverReady;
@@ -119,6 +128,7 @@ private:
     std::vector<SWeak> m_weakUnits;
     std::vector<SWeak> m_weakPages;
     std::vector<SFlip> m_flips;
+    std::vector<SFlip> m_wireFlips;
     uint32_t m_flipOneIn = 0;
     bool m_cardMissing = false;
     uint64_t m_cutAfter = kNoCut;

@@ -289,6 +289,11 @@ void CNandChip::DoProgram()
     m_ctx.faults.NoteProgram(m_memory, global);
     const bool torn = m_ctx.tearArmed && m_ctx.faults.CutMode() == ECutMode::TornProgram;
     const uint32_t n = torn ? m_ctx.faults.Random(CFlashImage::kPageBytes) : CFlashImage::kPageBytes;
+    if (m_ctx.faults.HasWireFlips()) {
+        const int flipped = m_ctx.faults.ApplyWireFlips(m_memory, global, m_register, m_inPos);
+        if (flipped > 0)
+            m_ctx.Note(EPlayerEvent::Fault, "chip %d page %u: %d bit(s) flipped on the wire", m_number, m_row, flipped);
+    }
     m_image->Program(global, m_register, n);
     m_failed = false;
     if (m_ctx.faults.HasBadPages() && m_ctx.faults.IsBadPage(m_memory, global)) {

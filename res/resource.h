@@ -40,8 +40,9 @@
 #define IDR_FOLDER_REGION 272
 #define IDR_ABOUT_REGION 276
 
-// System menu command of the About entry.
+// System menu commands of the About and the "Verify downloads" entries.
 #define IDM_ABOUTBOX 16
+#define IDM_VERIFYDOWNLOADS 32
 
 // Main window (102).
 #define IDC_MAIN_CLOSE 1

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "device/RioSession.h"
 
@@ -330,7 +331,7 @@ TEST_F(CCliTest, UsageErrorsExitWithTwo)
 
     SCliRun help = RunQuavelCli({"--help"});
     EXPECT_EQ(help.code, kExitDone);
-    for (const char* command : {"list", "info", "put", "get", "rm", "move", "format", "dump"})
+    for (const char* command : {"list", "info", "put", "get", "rm", "move", "format", "dump", "verify"})
         EXPECT_TRUE(Contains(help.out, command)) << command;
 }
 
@@ -398,6 +399,36 @@ TEST_F(CCliTest, DumpRefusesThePlayersOwnFolder)
     SCliRun run = Cli({"dump", PlayerDir()});
     EXPECT_EQ(run.code, kExitFailed);
     EXPECT_TRUE(Contains(run.err, "own folder"));
+}
+
+TEST_F(CCliTest, VerifyComparesPlayerFilesWithThePcFolder)
+{
+    const std::string pc = m_folder.Path("pc");
+    std::filesystem::create_directory(pc);
+    std::vector<std::string> paths;
+    for (const char* name : {"same.mp3", "longer.mp3", "gone.mp3", "changed.mp3"})
+        paths.push_back(MakeFile("pc/" + std::string(name), 40000, static_cast<uint32_t>(paths.size())));
+    // Each file's two blocks are sent, then read back: progress runs to block 3 of 4.
+    int lastDone = -1, lastTotal = -1;
+    CCliProgress::SetBlockHook([&](int done, int total) { lastDone = done, lastTotal = total; });
+    SCliRun put = Cli({"put", "--verify", paths[0], paths[1], paths[2], paths[3]});
+    ASSERT_EQ(put.code, kExitDone) << put.err;
+    EXPECT_EQ(std::make_pair(lastDone, lastTotal), std::make_pair(3, 4));
+
+    std::ofstream(paths[1], std::ios::binary | std::ios::app) << 'x';
+    std::filesystem::remove(paths[2]);
+    std::vector<uint8_t> changed = ReadFile(paths[3]);
+    changed[39999] ^= 0x01; // in the last block
+    ASSERT_TRUE(WriteFile(paths[3], changed));
+    SCliRun all = Cli({"verify", "--in", pc});
+    EXPECT_EQ(all.code, kExitFailed);
+    EXPECT_EQ(all.out, "same: same.mp3\ndiffers: longer.mp3\nmissing on the PC: gone.mp3\ndiffers: changed.mp3\n");
+    SCliRun named = Cli({"verify", "same.mp3", "--in", pc});
+    EXPECT_EQ(named.code, kExitDone);
+    EXPECT_EQ(named.out, "same: same.mp3\n");
+    named = Cli({"verify", "same.mp3", "never.mp3", "--in", pc});
+    EXPECT_EQ(named.code, kExitFailed);
+    EXPECT_EQ(named.out, "same: same.mp3\nmissing on the player: never.mp3\n");
 }
 
 }  // namespace

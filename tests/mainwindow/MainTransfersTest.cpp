@@ -381,4 +381,49 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
     EXPECT_EQ(ReadBytes(b), on.files[1].bytes);
 }
 
+TEST_F(Downloads, VerifyDownloadsIsAStoredSystemMenuChoiceThatCatchesACorruptWire)
+{
+    settings.WriteInt("Settings", "VerifyDownloads", 1);
+    MakePlayer();
+    // The second file's first block is block 2 (page 128): its cable flips a bit every time.
+    player->Faults().AddWireFlip(EMemory::Internal, 128, 7, 0x04);
+    const std::string kept = MakePcFile("kept.mp3", 30000, 1);
+    const std::string corrupt = MakePcFile("corrupt.mp3", 30000, 2);
+    CMainDlg window(ports);
+    std::vector<UINT> checks;
+    std::vector<int> stored;
+    std::string boxText;
+    Run(window, [&](HWND main) {
+        ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("Memory:", 0) == 0; })); // the start-up is over
+        HMENU menu = ::GetSystemMenu(main, FALSE);
+        char text[64] = ""; // the last entry, just after About
+        ::GetMenuStringA(menu, ::GetMenuItemCount(menu) - 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ("Verify downloads", text);
+        EXPECT_EQ(UINT(IDM_ABOUTBOX), ::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 2));
+        for (int toggle = 0; toggle < 3; ++toggle) {
+            if (toggle > 0) {
+                DWORD_PTR done = 0; // sent: handled before the menu is read
+                ::SendMessageTimeoutA(main, WM_SYSCOMMAND, IDM_VERIFYDOWNLOADS, 0, SMTO_NORMAL, 10000, &done);
+            }
+            checks.push_back(::GetMenuState(menu, IDM_VERIFYDOWNLOADS, MF_BYCOMMAND) & MF_CHECKED);
+            stored.push_back(settings.ReadInt("Settings", "VerifyDownloads", -1));
+        }
+        DropOn(main, {kept, corrupt});
+        HWND box = WaitForBox(AppCaption().c_str(), 20000);
+        ASSERT_NE(nullptr, box);
+        boxText = wintest::MessageBoxText(box);
+        Press(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(main) == 1 && IsEnabled(main, IDC_MAIN_DOWNP); }, 20000));
+        Click(main, IDC_MAIN_CLOSE);
+        WaitUntil([&] { return !::IsWindow(main); });
+    });
+    EXPECT_EQ((std::vector<UINT>{MF_CHECKED, 0, MF_CHECKED}), checks);
+    EXPECT_EQ((std::vector<int>{1, 0, 1}), stored);
+    EXPECT_EQ("Download file failed!\r\n\r\nverify failed, data on device differs from '" + corrupt + "'", boxText);
+    const SPlayerContents on = Contents();
+    ASSERT_TRUE(on.read);
+    ASSERT_EQ(std::vector<std::string>{"kept.mp3"}, on.Names());
+    EXPECT_EQ(ReadBytes(kept), on.files[0].bytes);
+}
+
 }  // namespace
