@@ -199,6 +199,9 @@ public:
     bool OpenLink();                        // wake-up sequence
     void ReleaseLink();
     bool Detect();                          // identify the selected memory's chip
+    // After a block transfer: whether the player still answers (a vanished
+    // one reads as ready and takes every block). Cheap while the link is open.
+    bool PlayerAnswers();
 
     // --- Block protocol --------------------------------------------------------
     RioChipAddress ChipAddress(uint32_t page) const;
@@ -299,9 +302,9 @@ private:
     void Pause();                           // the 1000 ms retry pause: polls the clock only
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
+    bool IdentifyChip(int& pages); // maker and device code; pages 0 when unknown
     bool CheckChain(int slot, bool forUpload);
     bool RefuseUnlessValid();
-    bool PlayerAnswers();
     void ResetDirectory();
 
     // Every operation that changes the image saves it first and puts it back
@@ -321,6 +324,7 @@ private:
     int m_memory = 0;
     int m_largeChip = 0;
     int m_externalBlocks = 0;
+    bool m_linkOpen = false; // woken by OpenLink, not released since
 
     int m_errorCode = kRioNoError;
     char m_errorText[kRioErrorTextSize] = {};

@@ -30,16 +30,6 @@ bool CRioDevice::RefuseUnlessValid()
     return false;
 }
 
-// With nothing attached the status register reads 0x7F, whose ready bit is
-// set: a player that lost its power takes every block "successfully" and
-// reads as 0xFF bytes. Identifying the chip again after an operation's last
-// block tells the two apart without touching the block transfers; Detect
-// leaves "device not found" when nothing answers.
-bool CRioDevice::PlayerAnswers()
-{
-    return Detect();
-}
-
 bool CRioDevice::ReadDirectory()
 {
     m_directoryState = kDirectoryNotRead;
