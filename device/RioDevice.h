@@ -303,7 +303,9 @@ private:
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
     bool IdentifyChip(int& pages); // maker and device code; pages 0 when unknown
+    int ChainLimit() const;
     bool CheckChain(int slot, bool forUpload);
+    bool CheckChainsApart();
     bool RefuseUnlessValid();
     void ResetDirectory();
 
