@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -306,110 +305,6 @@ TEST(DeviceWithPlayer, CyclicChainStoredOnThePlayerEndsWithAnError)
     EXPECT_FALSE(dev.DeleteFile("loop.mp3"));
     EXPECT_EQ(dev.GetErrorCode(), 7);
     EXPECT_LT(rig.Player().Accesses() - start, 4u * 300000) << "no more than the entry's blocks are read";
-}
-
-// Directories that pass both checksums but whose chains share a block or run
-// through a block marked free: a delete or a download would destroy another
-// file's data. Both are refused, naming the file whose chain is at fault, with
-// the image and the player untouched and no register traffic. A full, sound
-// directory still deletes and downloads, at exactly the cost of a download into
-// an empty one.
-TEST(DeviceWithPlayer, ChainsThatShareOrRunThroughFreeBlocksStopDeleteAndDownload)
-{
-    auto reshape = [](CRioDevice& d, int slot, uint16_t first, uint16_t blocks) {
-        DirectoryEntry e = DirectoryEntry::Read(d.EntrySlot(slot));
-        e.firstBlock = first;
-        e.blocks = blocks;
-        e.Write(d.EntrySlot(slot));
-    };
-    auto header = [](CRioDevice& d, int count, int freed) {
-        DirectoryHeader h = d.GetHeader();
-        h.count = uint16_t(count);
-        h.used = uint16_t(h.used - freed);
-        h.free = uint16_t(h.free + freed);
-        d.SetHeader(h);
-    };
-    struct SCase {
-        const char* shape; // made on a.mp3 = 1 -> 2 -> 3, b.mp3 = 4, c.mp3 = 5
-        std::function<void(CRioDevice&)> make;
-        const char* deleted;
-        const char* named;
-    };
-    const SCase cases[] = {
-        {"shared tail", [&](CRioDevice& d) { reshape(d, 1, 3, 1); }, "a.mp3", "b.mp3"},
-        {"a file inside another", [&](CRioDevice& d) { reshape(d, 1, 2, 2); }, "b.mp3", "b.mp3"},
-        {"a stale slot exposed by the count",
-         [&](CRioDevice& d) {
-             ASSERT_TRUE(d.DeleteFile("b.mp3"));
-             header(d, 3, 0);
-         },
-         "c.mp3", "c.mp3"},
-        {"a block marked free inside a chain",
-         [&](CRioDevice& d) {
-             d.SetBlockState(2, kRioBlockFree);
-             header(d, 3, 1);
-         },
-         "c.mp3", "a.mp3"},
-    };
-    CTempFolder folder;
-    const std::string next = folder.Path("next.mp3");
-    ASSERT_TRUE(WriteFile(next, MakeBytes(40000, 9)));
-    for (const SCase& c : cases) {
-        SCOPED_TRACE(c.shape);
-        CDeviceRig rig(QuickPlayer());
-        ASSERT_TRUE(rig.Device().Detect());
-        ASSERT_TRUE(rig.Device().ReadDirectory());
-        Download(rig, folder, "a.mp3", MakeBytes(70000, 1));
-        Download(rig, folder, "b.mp3", MakeBytes(100, 2));
-        Download(rig, folder, "c.mp3", MakeBytes(100, 3));
-        c.make(rig.Device());
-        ASSERT_TRUE(rig.Device().WriteDirectory());
-        rig.NewDevice();
-        CRioDevice& dev = rig.Device();
-        ASSERT_TRUE(dev.Detect());
-        ASSERT_TRUE(dev.ReadDirectory());
-        const std::vector<uint8_t> image(dev.Directory(), dev.Directory() + kRioBlockSize);
-        const CFlashImage::Snapshot stored = rig.Player().TakeSnapshot(EMemory::Internal);
-        const uint64_t accesses = rig.Player().Accesses();
-        const std::string text =
-            std::string("invalid block chain of file '") + c.named + "', initialization recommended";
-        EXPECT_FALSE(dev.DeleteFile(c.deleted));
-        EXPECT_EQ(dev.GetErrorCode(), 7);
-        EXPECT_EQ(dev.GetErrorText(), text);
-        EXPECT_FALSE(dev.DownloadFile(next.c_str(), nullptr));
-        EXPECT_EQ(dev.GetErrorText(), text);
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), dev.Directory()));
-        EXPECT_TRUE(rig.Player().TakeSnapshot(EMemory::Internal) == stored);
-        EXPECT_EQ(rig.Player().Accesses(), accesses);
-    }
-
-    // A sound directory of 60 entries, one of them deleted and another sent.
-    CDeviceRig empty(QuickPlayer());
-    ASSERT_TRUE(empty.Device().Detect());
-    ASSERT_TRUE(empty.Device().ReadDirectory());
-    uint64_t start = empty.Player().Accesses();
-    ASSERT_TRUE(empty.Device().DownloadFile(next.c_str(), nullptr));
-    const uint64_t cost = empty.Player().Accesses() - start;
-    CDeviceRig rig(QuickPlayer());
-    CRioDevice& dev = rig.Device();
-    ASSERT_TRUE(dev.Detect());
-    ASSERT_TRUE(dev.ReadDirectory());
-    for (int i = 0; i < 60; ++i) {
-        ASSERT_TRUE(WriteFile(folder.Path("f" + std::to_string(i)), MakeBytes(100, i)));
-        ASSERT_TRUE(dev.DownloadFile(folder.Path("f" + std::to_string(i)).c_str(), nullptr));
-    }
-    start = rig.Player().Accesses();
-    ASSERT_TRUE(dev.DeleteFile("f7")) << dev.GetErrorText();
-    ASSERT_TRUE(dev.DownloadFile(next.c_str(), nullptr)) << dev.GetErrorText();
-    EXPECT_EQ(rig.Player().Accesses() - start, cost);
-    ASSERT_TRUE(dev.WriteDirectory());
-    rig.NewDevice();
-    ASSERT_TRUE(rig.Device().Detect());
-    ASSERT_TRUE(rig.Device().ReadDirectory());
-    EXPECT_EQ(rig.Device().GetHeader().count, 60);
-    EXPECT_EQ(rig.Device().FindEntry("f7"), -1);
-    EXPECT_EQ(Upload(rig, folder, "next.mp3"), MakeBytes(40000, 9));
-    EXPECT_EQ(rig.Player().ProtocolErrors(), 0u) << rig.Player().Log().Dump();
 }
 
 TEST(DeviceWithPlayer, ReadyNeverComingRetriesThreeTimesWithPauses)
