@@ -4,8 +4,9 @@
 //   modelled transfer rate at 1 us per register access with datasheet busy
 //   times (model_kbps: kilobits per second, model_kBps: kilobytes per second),
 //   host speed of a full 32 MB memory written file by file and read back,
-//   the cost of identifying the chip again after each operation's last block
-//   (the check that tells a vanished player from a successful transfer).
+//   the cost of identifying the chip again on the open link after each
+//   operation's last block (the check that tells a vanished player from a
+//   successful transfer).
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -196,9 +197,10 @@ bool FullCycle()
 }
 
 // Register accesses of whole operations as the session runs them, and the share
-// of them spent on the identification (Detect) that follows the last block of a
-// download or upload and each directory write: register writes + reads. A
-// bad-block check adds one only for each block that fails its patterns.
+// of them spent on the identification (PlayerAnswers, on the link the transfer
+// left open) that follows the last block of a download or upload and each
+// directory write: register writes + reads. A bad-block check adds one only for
+// each block that fails its patterns.
 bool VanishCheckCost()
 {
     namespace fs = std::filesystem;
@@ -212,10 +214,14 @@ bool VanishCheckCost()
         ApplySpeed(dev, s);
         if (!Check(dev.Detect(), dev, "Detect") || !Check(dev.ReadDirectory(), dev, "ReadDirectory"))
             return false;
+        std::vector<uint8_t> block(kRioBlockSize);
+        if (!Check(dev.ReceiveBlock(block.data(), 0), dev, "ReceiveBlock"))
+            return false;
         player.ResetCounters();
-        if (!Check(dev.Detect(), dev, "Detect"))
+        if (!Check(dev.PlayerAnswers(), dev, "PlayerAnswers"))
             return false;
         const uint64_t check = player.Writes() + player.Reads();
+        dev.ReleaseLink();
         struct SCase {
             const char* op;
             size_t bytes;

@@ -207,6 +207,9 @@ public:
     bool OpenLink();                        // wake-up sequence
     void ReleaseLink();
     bool Detect();                          // identify the selected memory's chip
+    // After a block transfer: whether the player still answers (a vanished
+    // one reads as ready and takes every block). Cheap while the link is open.
+    bool PlayerAnswers();
 
     // --- Block protocol --------------------------------------------------------
     RioChipAddress ChipAddress(uint32_t page) const;
@@ -320,9 +323,11 @@ private:
     void Pause();                           // the 1000 ms retry pause: polls the clock only
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
+    bool IdentifyChip(int& pages); // maker and device code; pages 0 when unknown
+    int ChainLimit() const;
     bool CheckChain(int slot, bool forUpload);
+    bool CheckChainsApart();
     bool RefuseUnlessValid();
-    bool PlayerAnswers();
     // Verified downloads: the read-back with its one new sending of the file,
     // the comparison reporting progress as blocks base + i of total, and the
     // new sending of the entry's chain.
@@ -349,6 +354,7 @@ private:
     int m_largeChip = 0;
     int m_externalBlocks = 0;
     bool m_verifyDownloads = false;
+    bool m_linkOpen = false; // woken by OpenLink, not released since
 
     int m_errorCode = kRioNoError;
     char m_errorText[kRioErrorTextSize] = {};

@@ -151,6 +151,8 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
         SetError(kRioErrDirectory, "invalid free block count, initialization recommended");
         return false;
     }
+    if (!CheckChainsApart())
+        return false;
     // The first file of an empty directory also takes the directory block.
     // After the last file has been deleted that block is still marked used
     // and counted: it is not counted a second time.

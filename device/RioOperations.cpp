@@ -30,16 +30,6 @@ bool CRioDevice::RefuseUnlessValid()
     return false;
 }
 
-// With nothing attached the status register reads 0x7F, whose ready bit is
-// set: a player that lost its power takes every block "successfully" and
-// reads as 0xFF bytes. Identifying the chip again after an operation's last
-// block tells the two apart without touching the block transfers; Detect
-// leaves "device not found" when nothing answers.
-bool CRioDevice::PlayerAnswers()
-{
-    return Detect();
-}
-
 bool CRioDevice::ReadDirectory()
 {
     m_directoryState = kDirectoryNotRead;
@@ -198,6 +188,14 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
     return true;
 }
 
+// Chain blocks lie below this: the memory's size, or the table's places while a
+// card's size is unknown.
+int CRioDevice::ChainLimit() const
+{
+    const int limit = TotalBlocks();
+    return limit <= 0 || limit > kRioTableBlocks ? kRioTableBlocks : limit;
+}
+
 // A chain read from the player may be corrupt or hostile. Before walking it,
 // make sure that every block number lies in the memory (below TotalBlocks(),
 // or below the 8192 table places while a card's size is unknown), that none is
@@ -208,9 +206,7 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
 bool CRioDevice::CheckChain(int slot, bool forUpload)
 {
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
-    int limit = TotalBlocks();
-    if (limit <= 0 || limit > kRioTableBlocks)
-        limit = kRioTableBlocks;
+    const int limit = ChainLimit();
     uint8_t seen[kRioTableBlocks / 8] = {};
     bool sound = true;
     int b = e.firstBlock;
@@ -233,6 +229,36 @@ bool CRioDevice::CheckChain(int slot, bool forUpload)
     return sound;
 }
 
+// A delete frees its chain and a download writes blocks marked free: either
+// destroys another file when entries in use share a block (another program's
+// fault, or a stale slot exposed by a count that is too high) or a chain runs
+// through a block marked free. So both first check, in one pass over the
+// chains of the image and without touching the port, that no block is in two
+// chains and every chain block is marked used. A walk stops at the end of its
+// chain, outside the memory or where its own chain comes round again: those
+// are CheckChain's faults, not sharing.
+bool CRioDevice::CheckChainsApart()
+{
+    const int limit = ChainLimit();
+    uint8_t owner[kRioTableBlocks] = {}; // slot + 1 of the chain holding each block
+    const int count = EntryCount();
+    for (int slot = 0; slot < count; ++slot) {
+        const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
+        int b = e.firstBlock;
+        for (int i = 0; i < e.blocks && b != 0 && b < limit && owner[b] != slot + 1; ++i) {
+            if (owner[b] != 0 || GetBlockState(b) != kRioBlockUsed) {
+                char shared[kRioNameSize + 1];
+                e.GetName(shared);
+                SetError(kRioErrDirectory, "invalid block chain of file '%s', initialization recommended", shared);
+                return false;
+            }
+            owner[b] = uint8_t(slot + 1);
+            b = GetBlockLink(b);
+        }
+    }
+    return true;
+}
+
 bool CRioDevice::DeleteFile(const char* name)
 {
     if (!RefuseUnlessValid())
@@ -243,7 +269,7 @@ bool CRioDevice::DeleteFile(const char* name)
         return false;
     }
     // Nothing changes before the chain has been checked, and nothing fails after.
-    if (!CheckChain(slot, false))
+    if (!CheckChain(slot, false) || !CheckChainsApart())
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
     int b = e.firstBlock;

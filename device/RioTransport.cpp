@@ -150,6 +150,7 @@ bool CRioDevice::OpenLink()
     Delay(m_delayInit);
     m_io.PortWrite(m_control, kCtlRest);
     Delay(m_delayInit);
+    m_linkOpen = true;
     return true;
 }
 
@@ -158,12 +159,11 @@ void CRioDevice::ReleaseLink()
     WriteCommand(kCmdLink);
     WriteData(kRelease);
     m_io.PortWrite(m_data, 0x00);
+    m_linkOpen = false;
 }
 
-bool CRioDevice::Detect()
+bool CRioDevice::IdentifyChip(int& pages)
 {
-    if (!OpenLink())
-        return false;
     WriteCommand(kCmdSelect);
     WriteData(m_memory ? kCardChip : 0);
     WriteCommand(kCmdFlash);
@@ -173,18 +173,36 @@ bool CRioDevice::Detect()
     WriteCommand(kCmdRead);
     const uint8_t maker = ReadByte();
     const uint8_t device = ReadByte();
-    if (maker == 0x00 || maker == 0xA0 || maker == 0xAA || maker == 0xDD || maker == 0xFF) {
+    pages = PagesOfDeviceCode(device);
+    if (maker == 0x00 || maker == 0xA0 || maker == 0xAA || maker == 0xDD || maker == 0xFF || pages == 0) {
         SetError(kRioErrNotFound, "device not found");
         return false;
     }
-    const int pages = PagesOfDeviceCode(device);
-    if (pages == 0) {
-        SetError(kRioErrNotFound, "device not found");
+    return true;
+}
+
+bool CRioDevice::Detect()
+{
+    int pages = 0;
+    if (!OpenLink() || !IdentifyChip(pages))
         return false;
-    }
     if (m_memory)
         m_externalBlocks = pages / kRioPagesPerBlock;
     else if (pages == 32768)
         m_largeChip = 1;     // only ever set, never cleared
     return true;
+}
+
+// With nothing attached the status register reads 0x7F, whose ready bit is
+// set: a player that lost its power takes every block "successfully" and
+// reads as 0xFF bytes. Identifying the chip again after an operation's last
+// block tells the two apart. While the link is open the identification alone
+// answers; the wake-up sequence would add its four pacing delays, nearly all
+// of a full Detect. Leaves "device not found" when nothing answers.
+bool CRioDevice::PlayerAnswers()
+{
+    if (!m_linkOpen)
+        return Detect();
+    int pages = 0;
+    return IdentifyChip(pages);
 }

@@ -29,7 +29,11 @@ size_t BlockBytes(const DirectoryEntry& e, int i)
 
 bool CRioDevice::CompareFile(int slot, const char* path, ProgressCallback callback, bool& same)
 {
-    return CompareBlocks(slot, path, callback, 0, DirectoryEntry::Read(EntrySlot(slot)).blocks, same);
+    if (!CompareBlocks(slot, path, callback, 0, DirectoryEntry::Read(EntrySlot(slot)).blocks, same))
+        return false;
+    if (m_linkOpen)
+        ReleaseLink();
+    return true;
 }
 
 bool CRioDevice::CompareBlocks(int slot, const char* path, ProgressCallback callback, int base, int total, bool& same)
@@ -68,10 +72,10 @@ bool CRioDevice::CompareBlocks(int slot, const char* path, ProgressCallback call
         }
         b = GetBlockLink(b);
     }
-    // A PC file longer than the entry differs too.
+    // A PC file longer than the entry differs too. The link stays open: a
+    // verified download asks the player whether it is still there, which is
+    // cheap only on an open link; the caller releases it.
     same = fgetc(file.get()) == EOF;
-    if (e.blocks > 0)
-        ReleaseLink();
     return true;
 }
 

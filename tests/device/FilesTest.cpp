@@ -95,7 +95,7 @@ TEST_F(FilesTest, FirstDownloadIntoAnEmptyMemoryAndBack)
 }
 
 // A successful download moves its blocks exactly as before; after its last block
-// it identifies the chip once (a vanished player answers nothing), then releases.
+// it identifies the chip once on the open link (a vanished player answers nothing), then releases.
 TEST_F(FilesTest, SuccessfulTransfersAreTheirBlocksThenOneIdentification)
 {
     CTempFile f("quavel_dev_traffic.mp3");
@@ -112,15 +112,20 @@ TEST_F(FilesTest, SuccessfulTransfersAreTheirBlocksThenOneIdentification)
     expected.SetIODelayInit(0);
     expected.SetIODelayTx(0);
     expected.SetIODelayRx(0);
+    auto identify = [&] { // Detect without its wake-up (23 writes at these delays)
+        const long at = long(other.log.size());
+        ASSERT_TRUE(expected.Detect());
+        other.log.erase(other.log.begin() + at, other.log.begin() + at + 23);
+    };
     std::vector<uint8_t> block(data.begin(), data.begin() + 32768);
     ASSERT_TRUE(expected.SendBlock(block.data(), 1, 0xFFFF, 2));
     block.assign(32768, 0);
     std::copy(data.begin() + 32768, data.end(), block.begin());
     ASSERT_TRUE(expected.SendBlock(block.data(), 2, 1, 0xFFFF));
-    ASSERT_TRUE(expected.Detect());
+    identify();
     expected.ReleaseLink();
     ASSERT_TRUE(expected.SendBlock(dev.Directory(), 0, 0, 0));
-    ASSERT_TRUE(expected.Detect());
+    identify();
     expected.ReleaseLink();
     EXPECT_TRACE(other.log, actual);
 }

@@ -288,6 +288,54 @@ TEST_F(OperationsTest, DeleteRefusesABrokenChain)
     EXPECT_EQ(7, dev.GetErrorCode());
 }
 
+// Chains that share a block or run through a block marked free: a delete or a
+// download would destroy the other file. Both are refused, naming the file whose
+// chain is at fault, before any change or register access.
+TEST_F(OperationsTest, SharedOrFreeMarkedChainBlocksStopDeleteAndDownload)
+{
+    CTempFile next("quavel_dev_next.mp3");
+    next.Write(std::vector<uint8_t>(100, 0x33));
+    struct SCase {
+        const char *shape, *deleted, *named;
+        uint16_t bFirst, bBlocks; // where b.mp3 (block 3) is made to lie
+        int count, freeMarked;    // count 4 exposes the stale copy of c.mp3 in slot 3
+    };
+    const SCase cases[] = {
+        {"shared tail", "a.mp3", "b.mp3", 2, 1, 3, 0},
+        {"a file inside another", "b.mp3", "c.mp3", 5, 2, 3, 0},
+        {"a stale slot exposed by the count", "c.mp3", "c.mp3", 3, 1, 4, 0},
+        {"a block marked free inside a chain", "a.mp3", "c.mp3", 3, 1, 3, 5},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.shape);
+        ThreeFiles();
+        PutEntry(dev, 1, "b.mp3", c.bFirst, c.bBlocks);
+        PutEntry(dev, 3, "c.mp3", 4, 3);
+        RioPut16(dev.Directory(), uint16_t(c.count));
+        dev.SetBlockState(c.freeMarked, c.freeMarked ? kRioBlockFree : kRioBlockUsed);
+        const std::vector<uint8_t> before = Image();
+        port.logging = true;
+        const std::string text =
+            std::string("invalid block chain of file '") + c.named + "', initialization recommended";
+        EXPECT_FALSE(dev.DeleteFile(c.deleted));
+        EXPECT_EQ(text, dev.GetErrorText());
+        EXPECT_FALSE(dev.DownloadFile(next.path.c_str(), nullptr));
+        EXPECT_EQ(text, dev.GetErrorText());
+        EXPECT_EQ(7, dev.GetErrorCode());
+        EXPECT_EQ(before, Image());
+        EXPECT_TRUE(port.log.empty());
+    }
+
+    // Sixty sound entries still delete and download: the next file takes the freed block.
+    port.logging = false;
+    ASSERT_TRUE(dev.Format(0, nullptr));
+    for (int i = 0; i < 60; ++i)
+        ASSERT_TRUE(dev.DownloadFile(next.path.c_str(), nullptr)) << i;
+    ASSERT_TRUE(dev.DeleteFile("quavel_dev_next.mp3")) << dev.GetErrorText();
+    ASSERT_TRUE(dev.DownloadFile(next.path.c_str(), nullptr)) << dev.GetErrorText();
+    EXPECT_EQ(1, DirectoryEntry::Read(dev.EntrySlot(59)).firstBlock);
+}
+
 TEST_F(OperationsTest, DeleteWithAnOversizedCountStaysInTheSlots)
 {
     ThreeFiles();
