@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/device/DeviceTestSupport.h"
+#include "tests/playlist/FailingPcFiles.h"
 
 namespace {
 
@@ -174,6 +175,11 @@ TEST_F(FilesTest, TheDirectoryBlockIsCountedOnce)
     EXPECT_FALSE(dev.DownloadFile(whole.path.c_str(), nullptr));
     EXPECT_EQ(11, dev.GetErrorCode());
     EXPECT_TRUE(port.log.empty());
+    // One block less fills the memory exactly.
+    port.logging = false;
+    whole.Write(std::vector<uint8_t>(63 * 32768, 0x11));
+    ASSERT_TRUE(dev.DownloadFile(whole.path.c_str(), nullptr)) << dev.GetErrorText();
+    EXPECT_EQ(0, dev.GetHeader().free);
 }
 
 TEST_F(FilesTest, FrameHeaderCapture)
@@ -386,6 +392,21 @@ TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
     EXPECT_EQ(6, dev.GetErrorCode());
     EXPECT_EQ(old, f.Read());
     EXPECT_FALSE(aside.Exists());
+
+    // The player vanishes after the last page of the last block was read.
+    static CFakePort* s_port;
+    s_port = &port;
+    port.phaseCount[int(BusyPhase::PageRead)] = 0;
+    port.stuck = [](BusyPhase p, int n) {
+        if (p == BusyPhase::PageRead && n == 2 * 64 - 1)
+            s_port->attached = false;
+        return false;
+    };
+    EXPECT_FALSE(dev.UploadFile(f.path.c_str(), nullptr));
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_EQ(old, f.Read());
+    EXPECT_FALSE(aside.Exists());
+    port.attached = true;
     port.stuck = nullptr;
 
     const std::vector<uint8_t> theirs = {'m', 'i', 'n', 'e'};
@@ -400,6 +421,38 @@ TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
     EXPECT_EQ(onPlayer, f.Read());
     EXPECT_EQ(theirs, aside.Read());
     EXPECT_FALSE(aside1.Exists());
+}
+
+// Whichever PC file call of an upload fails, the upload says so and the old
+// file is as it was. Two calls may fail without harm: the old file that cannot
+// be moved aside is written over, and one that cannot be removed after a
+// complete upload stays beside the new one.
+TEST_F(FilesTest, EachFailingPcFileCallOfAnUploadKeepsTheOldFile)
+{
+    CTempFile f("quavel_dev_calls.mp3"), aside("quavel_dev_calls.mp3.quavel-old");
+    f.Write(Pattern(40000, 6));
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+    const std::vector<uint8_t> onPlayer = f.Read(), old = {'o', 'l', 'd'};
+    CFailingPcFiles files;
+    dev.SetPcFiles(files);
+    f.Write(old);
+    ASSERT_TRUE(dev.UploadFile(f.path.c_str(), nullptr)) << dev.GetErrorText();
+    ASSERT_EQ(files.calls, (std::vector<std::string>{"replace", "open", "write", "write", "flush", "close", "remove"}));
+    struct SRow {
+        bool ok;
+        int code;
+        bool asideStays;
+    };
+    const SRow rows[] = {{true, 0, false},   {false, 12, false}, {false, 15, false}, {false, 15, false},
+                         {false, 15, false}, {false, 15, false}, {true, 0, true}};
+    for (int i = 0; i < 7; ++i) {
+        f.Write(old);
+        files.FailCall(i);
+        EXPECT_EQ(rows[i].ok, dev.UploadFile(f.path.c_str(), nullptr)) << i;
+        EXPECT_TRUE(rows[i].ok || rows[i].code == dev.GetErrorCode()) << i << ": " << dev.GetErrorText();
+        EXPECT_EQ(rows[i].ok ? onPlayer : old, f.Read()) << i;
+        EXPECT_EQ(rows[i].asideStays, aside.Exists()) << i;
+    }
 }
 
 TEST_F(FilesTest, UploadWithACorruptLastCountStaysInTheBuffer)
