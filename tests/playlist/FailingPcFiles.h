@@ -1,6 +1,6 @@
-// PC files that fail one chosen call: every call is recorded by name ("open",
-// "write", "flush", "close", "replace", "remove", "free") and, but for the one
-// that fails, done by the system. A failed close still releases the file.
+// PC files that fail one chosen call. Every call is recorded by name ("open",
+// "write", "flush", "close", "replace", "remove", "free"); all but the failing
+// one are done by the system. A failed close still releases the file.
 #pragma once
 #include <cerrno>
 #include <string>
@@ -21,34 +21,23 @@ public:
         failAt = index;
     }
 
-    int Open(const std::string& path, EOpen how) override
-    {
-        return Fails("open") ? -1 : SystemPcFiles().Open(path, how);
-    }
-    bool Write(int file, const void* data, size_t n) override
-    {
-        return !Fails("write") && SystemPcFiles().Write(file, data, n);
-    }
-    bool Flush(int file) override { return !Fails("flush") && SystemPcFiles().Flush(file); }
-    bool Close(int file) override
-    {
-        const bool failed = Fails("close");
-        return SystemPcFiles().Close(file) && !failed;
-    }
+    int Open(const std::string& path, EOpen how) override { return Fails("open") ? -1 : Sys().Open(path, how); }
+    bool Write(int file, const void* data, size_t n) override { return !Fails("write") && Sys().Write(file, data, n); }
+    bool Flush(int file) override { return !Fails("flush") && Sys().Flush(file); }
+    bool Close(int file) override { return !Fails("close") & Sys().Close(file); }
     bool Replace(const std::string& from, const std::string& to) override
     {
-        return !Fails("replace") && SystemPcFiles().Replace(from, to);
+        return !Fails("replace") && Sys().Replace(from, to);
     }
-    bool Remove(const std::string& path) override { return !Fails("remove") && SystemPcFiles().Remove(path); }
+    bool Remove(const std::string& path) override { return !Fails("remove") && Sys().Remove(path); }
     uint64_t FreeSpace(const std::string&) override { return Fails("free") ? 0 : freeSpace; }
 
 private:
+    static CPcFiles& Sys() { return SystemPcFiles(); }
     bool Fails(const char* name)
     {
         calls.push_back(name);
-        if (static_cast<int>(calls.size()) - 1 != failAt)
-            return false;
         errno = EIO;
-        return true;
+        return static_cast<int>(calls.size()) - 1 == failAt;
     }
 };
