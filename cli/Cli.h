@@ -16,7 +16,7 @@ struct SCliIo {
     bool terminal = false;   // err is a terminal: draw the progress line
     CPpdevCalls* ppdevCalls = nullptr;   // tests: ppdev system calls
     CPcFiles* pcFiles = nullptr;         // tests: the PC files written (else the system's)
-    std::function<void(CVirtualPlayer&)> playerFaults; // tests: faults of the virtual player
+    std::function<void(CVirtualPlayer&)> playerFaults = nullptr; // tests: faults of the virtual player
 };
 
 // What the command line asks for.

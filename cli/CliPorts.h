@@ -23,7 +23,7 @@ struct SCliBackend {
     std::string parport;      // --parport (Linux)
     int port = 0;             // --port; 0 when not given
     CPpdevCalls* ppdevCalls = nullptr;   // tests: the ppdev system calls
-    std::function<void(CVirtualPlayer&)> playerFaults; // tests: faults of the virtual player
+    std::function<void(CVirtualPlayer&)> playerFaults = nullptr; // tests: faults of the virtual player
 };
 
 class CCliPorts : public CPortProvider {
