@@ -170,6 +170,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
         return kExitUsage;
     }
     o.backend.ppdevCalls = io.ppdevCalls;
+    o.backend.playerFaults = io.playerFaults;
 
     // The device code reports through flags; this catches what the libraries
     // may throw (out of memory, a stream), so that no run ends in an abort.

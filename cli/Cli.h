@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliPorts.h"
+#include "playlist/PcFiles.h"
 
 enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
 
@@ -14,6 +15,8 @@ struct SCliIo {
     std::ostream& err;       // messages and the progress line
     bool terminal = false;   // err is a terminal: draw the progress line
     CPpdevCalls* ppdevCalls = nullptr;   // tests: ppdev system calls
+    CPcFiles* pcFiles = nullptr;         // tests: the PC files written (else the system's)
+    std::function<void(CVirtualPlayer&)> playerFaults = nullptr; // tests: faults of the virtual player
     const char* codeset = nullptr;       // tests: the console's encoding; null: the locale's
 };
 

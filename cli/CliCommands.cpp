@@ -74,8 +74,8 @@ void CCliMessages::ShowError(const char* text)
 }
 
 CCliCommands::CCliCommands(const SCliOptions& options, SCliIo& io)
-    : m_options(options), m_io(io), m_messages(io.err), m_progress(io.err, io.terminal),
-      m_names(io.codeset ? CNameCodec(io.codeset) : CNameCodec::ForLocale())
+    : m_options(options), m_io(io), m_files(io.pcFiles ? *io.pcFiles : SystemPcFiles()), m_messages(io.err),
+      m_progress(io.err, io.terminal), m_names(io.codeset ? CNameCodec(io.codeset) : CNameCodec::ForLocale())
 {
 }
 
@@ -159,6 +159,7 @@ int CCliCommands::Connect()
         m_io.err << ConsoleText(kRioNotFound) << '\n';
         return kExitFailed;
     }
+    Device().SetPcFiles(m_files);
     if (m_options.card) {
         m_session->SelectMemory(1);
         // Identifies the card and learns its size.
@@ -349,7 +350,7 @@ int CCliCommands::Get()
         if (slot >= 0)
             needed += DirectoryEntry::Read(Device().EntrySlot(slot)).size;
     }
-    const unsigned long long available = FreeBytes(folder);
+    const unsigned long long available = m_files.FreeSpace(folder);
     if (available < needed) {
         m_io.err << FreeSpaceMessage(available, needed) << '\n';
         return kExitFailed;
@@ -388,12 +389,12 @@ int CCliCommands::Get()
         bool ok = m_messages.Count() == before;
         m_progress.End(ok);
         std::string error;
-        if (ok && !MoveReplacing(partial, JoinPath(folder, pcNames[i]), error)) {
+        if (ok && !MoveReplacing(m_files, partial, JoinPath(folder, pcNames[i]), error)) {
             Fail(std::string(kUploadFailed) + error);
             ok = false;
         }
         if (!ok) {
-            RemoveFile(partial);
+            m_files.Remove(partial);
             result = kExitFailed;
         }
     }
@@ -476,8 +477,7 @@ int CCliCommands::Dump()
     std::string fileError;
     int skipped = 0;
     m_progress.Begin("dump");
-    const EDumpResult result =
-        DumpMemory(Device(), image, CCliProgress::Callback(), fileError, skipped);
+    const EDumpResult result = DumpMemory(Device(), m_files, image, CCliProgress::Callback(), fileError, skipped);
     m_progress.End(result == EDumpResult::Done);
     switch (result) {
     case EDumpResult::Done:

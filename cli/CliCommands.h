@@ -61,6 +61,7 @@ private:
 
     const SCliOptions& m_options;
     SCliIo& m_io;
+    CPcFiles& m_files;
     CMemorySettings m_settings;
     CCliMessages m_messages;
     CCliProgress m_progress;

@@ -11,7 +11,6 @@
 #include <direct.h>
 #include <windows.h>
 #else
-#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -57,24 +56,16 @@ void RemoveFolder(const std::string& path)
 #endif
 }
 
-void RemoveFile(const std::string& path)
+bool MoveReplacing(CPcFiles& files, const std::string& from, const std::string& to, std::string& error)
 {
-    std::remove(path.c_str());
-}
-
-bool MoveReplacing(const std::string& from, const std::string& to, std::string& error)
-{
+    if (files.Replace(from, to))
+        return true;
 #ifdef _WIN32
-    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        return true;
     error = "cannot move '" + from + "' to '" + to + "' (error " + std::to_string(::GetLastError()) + ")";
-    return false;
 #else
-    if (std::rename(from.c_str(), to.c_str()) == 0)
-        return true;
     error = "cannot move '" + from + "' to '" + to + "': " + std::strerror(errno);
-    return false;
 #endif
+    return false;
 }
 
 long long FileBytes(const std::string& path)
@@ -83,21 +74,6 @@ long long FileBytes(const std::string& path)
     if (Stat(path, st) != 0 || (st.st_mode & S_IFMT) != S_IFREG)
         return -1;
     return static_cast<long long>(st.st_size);
-}
-
-uint64_t FreeBytes(const std::string& folder)
-{
-#ifdef _WIN32
-    ULARGE_INTEGER available;
-    if (!::GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr))
-        return 0;
-    return available.QuadPart;
-#else
-    struct statvfs vfs;
-    if (statvfs(folder.c_str(), &vfs) != 0)
-        return 0;
-    return static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
-#endif
 }
 
 bool SameFolder(const std::string& a, const std::string& b)

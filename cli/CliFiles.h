@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "playlist/PcFiles.h"
+
 bool IsFolder(const std::string& path);
 // Creates a folder; true also when it is there already.
 bool MakeFolder(const std::string& path);
 void RemoveFolder(const std::string& path);     // an empty folder
-void RemoveFile(const std::string& path);
-// Moves a file, replacing a file of the target's name.
-bool MoveReplacing(const std::string& from, const std::string& to, std::string& error);
+// Moves a file, replacing a file of the target's name; the reason in error
+// when it cannot.
+bool MoveReplacing(CPcFiles& files, const std::string& from, const std::string& to, std::string& error);
 // Size of a file in bytes, or -1 when there is no such file.
 long long FileBytes(const std::string& path);
-// Bytes free for this user on the drive of a folder; 0 when unknown.
-uint64_t FreeBytes(const std::string& folder);
 // Whether two existing folders are the same one.
 bool SameFolder(const std::string& a, const std::string& b);
 // folder + separator + name.

@@ -152,6 +152,8 @@ bool CCliPorts::OpenVirtual(const SCliBackend& backend, std::string& error)
         error = "the virtual player's memory images cannot be used: " + imageError;
         return false;
     }
+    if (backend.playerFaults)
+        backend.playerFaults(*player);
     m_virtual = player.get();
     m_io = std::move(player);
     m_port1 = m_port2 = kVirtualBase;

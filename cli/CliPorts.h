@@ -5,6 +5,7 @@
 // Quavel.exe has (direct IN/OUT where allowed, else inpout32.dll), on the port
 // given with --port or on 0x378 and then 0x278.
 #pragma once
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -22,6 +23,7 @@ struct SCliBackend {
     std::string parport;      // --parport (Linux)
     int port = 0;             // --port; 0 when not given
     CPpdevCalls* ppdevCalls = nullptr;   // tests: the ppdev system calls
+    std::function<void(CVirtualPlayer&)> playerFaults = nullptr; // tests: faults of the virtual player
 };
 
 class CCliPorts : public CPortProvider {

@@ -1,6 +1,5 @@
 #include "cli/PlayerDump.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -17,10 +16,6 @@ bool AllErased(const uint8_t* p, size_t n)
             return false;
     return true;
 }
-
-struct CFileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -56,7 +51,7 @@ SBlockLinks RebuildBlockLinks(const CRioDevice& device, int blocks)
     return links;
 }
 
-EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, ProgressCallback callback,
+EDumpResult DumpMemory(CRioDevice& device, CPcFiles& files, const std::string& imagePath, ProgressCallback callback,
                        std::string& fileError, int& skippedBad)
 {
     skippedBad = 0;
@@ -64,14 +59,14 @@ EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, Progres
     const SBlockLinks links = RebuildBlockLinks(device, blocks);
 
     const std::string partPath = imagePath + ".part";
-    std::unique_ptr<std::FILE, CFileCloser> file(std::fopen(partPath.c_str(), "wb"));
-    if (!file) {
+    auto file = std::make_unique<CPcFile>(files, partPath, CPcFiles::EOpen::Truncate);
+    if (!file->IsOpen()) {
         fileError = "unable to open '" + partPath + "' for write";
         return EDumpResult::FileFailed;
     }
     auto discard = [&]() {
         file.reset();
-        RemoveFile(partPath);
+        files.Remove(partPath);
     };
 
     std::vector<uint8_t> data(kRioBlockSize);
@@ -104,20 +99,20 @@ EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, Progres
             else
                 device.SpareArea(page, kRioNoBlock, kRioNoBlock, spare);
         }
-        if (std::fwrite(image.data(), 1, image.size(), file.get()) != image.size()) {
+        if (!file->Write(image.data(), image.size())) {
             fileError = "error writing to file '" + partPath + "'";
             discard();
             return EDumpResult::FileFailed;
         }
     }
     device.ReleaseLink();
-    if (std::fclose(file.release()) != 0) {
+    if (!file->FlushAndClose()) {
         fileError = "error writing to file '" + partPath + "'";
-        RemoveFile(partPath);
+        discard();
         return EDumpResult::FileFailed;
     }
-    if (!MoveReplacing(partPath, imagePath, fileError)) {
-        RemoveFile(partPath);
+    if (!MoveReplacing(files, partPath, imagePath, fileError)) {
+        discard();
         return EDumpResult::FileFailed;
     }
     return EDumpResult::Done;

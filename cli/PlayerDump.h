@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device/RioDevice.h"
+#include "playlist/PcFiles.h"
 
 // The links a download gave each block: prev and next block (kRioNoBlock for
 // none) of blocks 0 .. blocks - 1, and whether the block belongs to the
@@ -35,5 +36,5 @@ enum class EDumpResult {
 // must be current) and writes them to imagePath. The file appears only when
 // every block was read: it is written under a temporary name first. A block
 // marked bad that cannot be read is stored erased and counted in skippedBad.
-EDumpResult DumpMemory(CRioDevice& device, const std::string& imagePath, ProgressCallback callback,
+EDumpResult DumpMemory(CRioDevice& device, CPcFiles& files, const std::string& imagePath, ProgressCallback callback,
                        std::string& fileError, int& skippedBad);

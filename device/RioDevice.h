@@ -14,6 +14,7 @@
 
 #include "port/PortIO.h"
 
+class CPcFiles;
 // Called before each 32 KB block of a long operation with (done, total);
 // returning 0 stops the operation.
 typedef int (*ProgressCallback)(int done, int total);
@@ -307,6 +308,8 @@ public:
     int GetExternalBlocks() const { return m_externalBlocks; }
     void SetExternalBlocks(int v) { m_externalBlocks = v; }
     int GetPort() const { return m_base; }
+    // The PC files uploads write: the system's, unless a test gives others.
+    void SetPcFiles(CPcFiles& files) { m_files = &files; }
 
 protected:
     // Allocates an operation's work buffer; null means out of memory.
@@ -342,6 +345,7 @@ private:
     friend class CImageGuard;
 
     CPortIO& m_io;
+    CPcFiles* m_files;
     int m_base = 0;
     uint16_t m_data = 0;
     uint16_t m_status = 1;

@@ -2,6 +2,7 @@
 // UploadFile (player to PC).
 #include "device/RioDevice.h"
 #include "device/RioImageGuard.h"
+#include "playlist/PcFiles.h"
 
 #include <sys/stat.h>
 
@@ -68,11 +69,12 @@ bool Exists(const std::string& path)
 // player that fails in the middle of an upload leaves the old file as it was,
 // not the first part of the new one. Only a regular file that could be
 // written anyway is moved: a read-only file stays, and the upload fails to
-// open it as before. Should even the move back fail, the old file is still
-// there under its other name.
+// open it as before. A file that cannot be moved aside is written over, as
+// an upload always did. Should even the move back fail, the old file is
+// still there under its other name.
 class CReplacedFile {
 public:
-    explicit CReplacedFile(const char* path) : m_path(path)
+    CReplacedFile(CPcFiles& files, const char* path) : m_files(files), m_path(path)
     {
         FILE* probe = fopen(path, "r+b");
         if (probe == nullptr)
@@ -86,7 +88,7 @@ public:
             const std::string aside = m_path + ".quavel-old" + (i == 0 ? std::string() : std::to_string(i));
             if (Exists(aside))
                 continue;   // somebody's file: never touched
-            if (std::rename(path, aside.c_str()) == 0)
+            if (m_files.Replace(m_path, aside))
                 m_aside = aside;
             return;
         }
@@ -98,10 +100,10 @@ public:
         if (m_aside.empty())
             return;
         if (m_replaced) {
-            std::remove(m_aside.c_str());
+            m_files.Remove(m_aside);
         } else {
-            std::remove(m_path.c_str());
-            std::rename(m_aside.c_str(), m_path.c_str());
+            m_files.Remove(m_path);
+            m_files.Replace(m_aside, m_path);
         }
     }
     // The new file is complete.
@@ -109,6 +111,7 @@ public:
 
 private:
     static constexpr int kAsideNames = 10;
+    CPcFiles& m_files;
     std::string m_path;
     std::string m_aside;
     bool m_replaced = false;
@@ -273,9 +276,9 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
 
-    CReplacedFile old(path);   // declared first: the new file is closed before it acts
-    CFilePtr file(fopen(path, "wb"));
-    if (!file) {
+    CReplacedFile old(*m_files, path); // declared first: the new file is closed before it acts
+    CPcFile file(*m_files, path, CPcFiles::EOpen::Truncate);
+    if (!file.IsOpen()) {
         SetError(kRioErrOpen, "unable to open '%s' for write", path);
         return false;
     }
@@ -296,7 +299,7 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         // A corrupt count above 32768 must not read past the buffer.
         if (i == e.blocks - 1 && e.lastBytes != 0 && e.lastBytes < kRioBlockSize)
             len = e.lastBytes;
-        if (fwrite(buffer.get(), 1, len, file.get()) != len) {
+        if (!file.Write(buffer.get(), len)) {
             SetError(kRioErrWrite, "error writing to file '%s'", path);
             return false;
         }
@@ -305,9 +308,8 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
     // Bytes read from a player that vanished are 0xFF, not the file.
     if (!PlayerAnswers())
         return false;
-    // Buffered data reaches the disk at the close: a failure there is a
-    // failed write too.
-    if (fclose(file.release()) != 0) {
+    // The new file is on the disk before the old one goes.
+    if (!file.FlushAndClose()) {
         SetError(kRioErrWrite, "error writing to file '%s'", path);
         return false;
     }

@@ -2,6 +2,8 @@
 // release of the player's controller, and chip identification.
 #include "device/RioDevice.h"
 
+#include "playlist/PcFiles.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -46,7 +48,7 @@ const CReverseTable g_reverse;
 
 } // namespace
 
-CRioDevice::CRioDevice(CPortIO& port) : m_io(port) {}
+CRioDevice::CRioDevice(CPortIO& port) : m_io(port), m_files(&SystemPcFiles()) {}
 
 CRioDevice::~CRioDevice() = default;
 

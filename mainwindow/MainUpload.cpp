@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "device/RioSession.h"
 #include "folderdialog/FolderDlg.h"
+#include "playlist/PcFiles.h"
 #include "playlist/PlaylistDlg.h"
 #include "playlist/UploadChecks.h"
 
@@ -15,32 +16,6 @@
 #include <vector>
 
 namespace {
-
-using DiskFreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-// Free bytes on the drive of root ("D:\") that this user may fill: the space
-// left to the caller (quotas included) where the system tells it, else the
-// drive's free clusters. 0 when the system cannot tell.
-uint64_t FreeBytesOfDrive(const std::string& root)
-{
-    const auto freeSpaceEx = reinterpret_cast<DiskFreeSpaceEx>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
-    if (freeSpaceEx != nullptr) {
-        ULARGE_INTEGER available{};
-        ULARGE_INTEGER total{};
-        ULARGE_INTEGER free{};
-        if (!freeSpaceEx(root.c_str(), &available, &total, &free))
-            return 0;
-        return available.QuadPart;
-    }
-    DWORD sectorsPerCluster = 0;
-    DWORD bytesPerSector = 0;
-    DWORD freeClusters = 0;
-    DWORD clusters = 0;
-    if (!::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
-        return 0;
-    return static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
-}
 
 std::string SkippedRowsText(int skipped)
 {
@@ -111,7 +86,8 @@ void CMainDlg::OnUpload()
             needed += static_cast<uint64_t>(size);
     }
     if (check == 1) {
-        const uint64_t free = FreeBytesOfDrive(drive);
+        // The space left to this user (quotas included); 0 when the system cannot tell.
+        const uint64_t free = SystemPcFiles().FreeSpace(drive);
         if (free < needed) {
             AppMessageBox(m_hWnd, FreeSpaceMessage(free, needed).c_str(), MB_OK | MB_ICONSTOP);
             return;

@@ -1,6 +1,5 @@
 #include "playlist/PlaylistFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -8,10 +7,7 @@
 #include <cstdio>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 const char* const kPlaylistHeader = "[Playlist]";
@@ -52,14 +48,7 @@ std::string Message(const char* format, const std::string& path)
     return text;
 }
 
-// Plain descriptor I/O: exclusive creation of the temporary file, and every
-// write, the flush to the disk and the close checked.
 #ifdef _WIN32
-int OpenNew(const char* path) { return ::_open(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE); }
-int WriteSome(int fd, const char* data, size_t n) { return ::_write(fd, data, static_cast<unsigned>(n)); }
-int FlushToDisk(int fd) { return ::_commit(fd); }
-int CloseFile(int fd) { return ::_close(fd); }
-int RemoveFile(const char* path) { return ::_unlink(path); }
 // A read-only file is not ours to replace, also where the process could
 // (Wine run by root lets the replace through).
 bool IsReadOnly(const char* path)
@@ -67,40 +56,17 @@ bool IsReadOnly(const char* path)
     const DWORD attributes = ::GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
-bool ReplaceFile(const char* from, const char* to)
-{
-    return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
 #else
-int OpenNew(const char* path) { return ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0666); }
-int WriteSome(int fd, const char* data, size_t n) { return static_cast<int>(::write(fd, data, n)); }
-int FlushToDisk(int fd) { return ::fsync(fd); }
-int CloseFile(int fd) { return ::close(fd); }
-int RemoveFile(const char* path) { return ::unlink(path); }
-bool IsReadOnly(const char* /*path*/) { return false; }   // the permission check of the open decides
-bool ReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+bool IsReadOnly(const char* /*path*/) { return false; } // the permission check of the open decides
 #endif
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const size_t chunk = bytes.size() - done < 65536 ? bytes.size() - done : 65536;
-        const int n = WriteSome(fd, bytes.data() + done, chunk);
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // A temporary file beside the target that did not exist before; -1 when none
 // can be made.
-int CreateTemporaryBeside(const std::string& path, std::string& tempPath)
+int CreateTemporaryBeside(CPcFiles& files, const std::string& path, std::string& tempPath)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = path + ".~" + std::to_string(attempt);
-        const int fd = OpenNew(tempPath.c_str());
+        const int fd = files.Open(tempPath, CPcFiles::EOpen::New);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST)
@@ -185,7 +151,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
     return ok;
 }
 
-EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& bytes)
+EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& bytes, CPcFiles& files)
 {
     if (path.empty())
         return EPlaylistWrite::OpenFailed;
@@ -199,16 +165,18 @@ EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& byt
         std::fclose(probe);
     }
     std::string tempPath;
-    const int fd = CreateTemporaryBeside(path, tempPath);
+    const int fd = CreateTemporaryBeside(files, path, tempPath);
     if (fd < 0)
         return EPlaylistWrite::OpenFailed;
-    bool ok = WriteAll(fd, bytes);
-    ok = FlushToDisk(fd) == 0 && ok;
-    ok = CloseFile(fd) == 0 && ok;
+    bool ok = files.Write(fd, bytes.data(), bytes.size());
+    // On the disk before it takes the target's name: a crash then leaves the
+    // old file or the whole new one.
+    ok = files.Flush(fd) && ok;
+    ok = files.Close(fd) && ok;
     if (ok)
-        ok = ReplaceFile(tempPath.c_str(), path.c_str());
+        ok = files.Replace(tempPath, path);
     if (!ok) {
-        RemoveFile(tempPath.c_str());
+        files.Remove(tempPath);
         return EPlaylistWrite::WriteFailed;
     }
     return EPlaylistWrite::Ok;

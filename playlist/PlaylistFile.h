@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "playlist/FileEntry.h"
+#include "playlist/PcFiles.h"
 
 // The first line of every file we write. Reading skips the first line whatever
 // it holds.
@@ -43,17 +44,17 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 
 enum class EPlaylistWrite {
     Ok,
-    OpenFailed,    // the target (or the temporary file beside it) cannot be opened for writing
-    WriteFailed,   // a write, the close or the final replace failed
+    OpenFailed,  // the target (or the temporary file beside it) cannot be opened for writing
+    WriteFailed, // a write, the flush, the close or the final replace failed
 };
 
 // Stores bytes at path without ever leaving a half-written file there: the
 // bytes go to a new temporary file in the same folder, which replaces the
-// target only once every write and the close have succeeded. On failure the
-// old file is untouched and the temporary file is removed. An existing target
-// that cannot be opened for writing (read-only, locked by another program) is
-// refused before anything is written.
-EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& bytes);
+// target only once every write, the flush to the disk and the close have
+// succeeded. On failure the old file is untouched and the temporary file is
+// removed. An existing target that cannot be opened for writing (read-only,
+// locked by another program) is refused before anything is written.
+EPlaylistWrite WritePlaylistFile(const std::string& path, const std::string& bytes, CPcFiles& files = SystemPcFiles());
 
 // The messages shown when a playlist file cannot be read or written.
 std::string PlaylistReadErrorText(const std::string& path);    // "unable to open '%s' for read\n"

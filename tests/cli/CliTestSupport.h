@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -24,13 +25,14 @@ struct SCliRun {
 // Short delay counts: the same traffic, fewer pacing reads.
 constexpr const char* kQuickSpeed = "--speed=8,2,1";
 
-inline SCliRun RunQuavelCli(const std::vector<std::string>& args, CPpdevCalls* ppdev = nullptr)
+inline SCliRun RunQuavelCli(const std::vector<std::string>& args, CPpdevCalls* ppdev = nullptr,
+                            CPcFiles* pcFiles = nullptr, std::function<void(CVirtualPlayer&)> playerFaults = {})
 {
     std::vector<const char*> argv{"quavel-cli"};
     for (const std::string& a : args)
         argv.push_back(a.c_str());
     std::ostringstream out, err;
-    SCliIo io{out, err, false, ppdev};
+    SCliIo io{out, err, false, ppdev, pcFiles, playerFaults};
     io.codeset = "UTF-8"; // the same on every build and in any locale
     SCliRun run;
     run.code = RunCli(static_cast<int>(argv.size()), argv.data(), io);
@@ -54,7 +56,7 @@ protected:
     {
         std::vector<std::string> all{"--virtual-player=" + (dir.empty() ? PlayerDir() : dir), kQuickSpeed};
         all.insert(all.end(), args.begin(), args.end());
-        return RunQuavelCli(all);
+        return RunQuavelCli(all, nullptr, m_pcFiles, m_playerFaults);
     }
 
     // A PC file of size bytes; a frame header first when header is given.
@@ -81,6 +83,8 @@ protected:
     }
 
     CTempFolder m_folder;
+    CPcFiles* m_pcFiles = nullptr;                       // the next runs' PC files
+    std::function<void(CVirtualPlayer&)> m_playerFaults; // the next runs' player faults
 };
 
 // A fresh device object on a fresh virtual player over the same images: what

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/device/DeviceTestSupport.h"
+#include "tests/playlist/FailingPcFiles.h"
 
 namespace {
 
@@ -179,6 +180,11 @@ TEST_F(FilesTest, TheDirectoryBlockIsCountedOnce)
     EXPECT_FALSE(dev.DownloadFile(whole.path.c_str(), nullptr));
     EXPECT_EQ(11, dev.GetErrorCode());
     EXPECT_TRUE(port.log.empty());
+    // One block less fills the memory exactly.
+    port.logging = false;
+    whole.Write(std::vector<uint8_t>(63 * 32768, 0x11));
+    ASSERT_TRUE(dev.DownloadFile(whole.path.c_str(), nullptr)) << dev.GetErrorText();
+    EXPECT_EQ(0, dev.GetHeader().free);
 }
 
 TEST_F(FilesTest, FrameHeaderCapture)
@@ -391,6 +397,21 @@ TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
     EXPECT_EQ(6, dev.GetErrorCode());
     EXPECT_EQ(old, f.Read());
     EXPECT_FALSE(aside.Exists());
+
+    // The player vanishes after the last page of the last block was read.
+    static CFakePort* s_port;
+    s_port = &port;
+    port.phaseCount[int(BusyPhase::PageRead)] = 0;
+    port.stuck = [](BusyPhase p, int n) {
+        if (p == BusyPhase::PageRead && n == 2 * 64 - 1)
+            s_port->attached = false;
+        return false;
+    };
+    EXPECT_FALSE(dev.UploadFile(f.path.c_str(), nullptr));
+    EXPECT_EQ(3, dev.GetErrorCode());
+    EXPECT_EQ(old, f.Read());
+    EXPECT_FALSE(aside.Exists());
+    port.attached = true;
     port.stuck = nullptr;
 
     const std::vector<uint8_t> theirs = {'m', 'i', 'n', 'e'};
@@ -405,6 +426,31 @@ TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
     EXPECT_EQ(onPlayer, f.Read());
     EXPECT_EQ(theirs, aside.Read());
     EXPECT_FALSE(aside1.Exists());
+}
+
+// Whichever PC file call of an upload fails, the upload says so and the old
+// file is as it was; but an old file that cannot be moved aside is written
+// over, and one that cannot be removed after a complete upload stays beside it.
+TEST_F(FilesTest, EachFailingPcFileCallOfAnUploadKeepsTheOldFile)
+{
+    CTempFile f("quavel_dev_calls.mp3"), aside("quavel_dev_calls.mp3.quavel-old");
+    f.Write(Pattern(40000, 6));
+    ASSERT_TRUE(dev.DownloadFile(f.path.c_str(), nullptr));
+    const std::vector<uint8_t> onPlayer = f.Read(), old = {'o', 'l', 'd'};
+    CFailingPcFiles files;
+    dev.SetPcFiles(files);
+    f.Write(old);
+    ASSERT_TRUE(dev.UploadFile(f.path.c_str(), nullptr)) << dev.GetErrorText();
+    ASSERT_EQ(files.calls, (std::vector<std::string>{"replace", "open", "write", "write", "flush", "close", "remove"}));
+    const bool ok[] = {true, false, false, false, false, false, true};
+    for (int i = 0; i < 7; ++i) {
+        f.Write(old);
+        files.FailCall(i);
+        EXPECT_EQ(ok[i], dev.UploadFile(f.path.c_str(), nullptr)) << i;
+        EXPECT_TRUE(ok[i] || dev.GetErrorCode() == (i == 1 ? 12 : 15)) << i << ": " << dev.GetErrorText();
+        EXPECT_EQ(ok[i] ? onPlayer : old, f.Read()) << i;
+        EXPECT_EQ(i == 6, aside.Exists()) << i;
+    }
 }
 
 TEST_F(FilesTest, UploadWithACorruptLastCountStaysInTheBuffer)

@@ -13,6 +13,7 @@
 #endif
 
 #include "playlist/PlaylistFile.h"
+#include "tests/playlist/FailingPcFiles.h"
 #include "tests/playlist/PlaylistCheck.h"
 #include "tests/playlist/TempFolder.h"
 
@@ -142,6 +143,30 @@ TEST(PlaylistFileIo, FailedWriteLeavesTheOldFileIntact)
     EXPECT_EQ(folder.Names(), (Texts{"list.pst"}));
 }
 #endif
+
+// Whichever file call fails, the save says so, the old playlist stays and no
+// temporary file is left; the new bytes reach the disk before the replace.
+TEST(PlaylistFileIo, EachFailingFileCallLeavesTheOldFile)
+{
+    playlisttest::CTempFolder folder;
+    const std::string old = "[Playlist]\r\nC:\\old.mp3\r\n";
+    const std::string target = folder.Write("list.pst", old);
+    const std::string bytes = FormatPlaylist({"C:\\new.mp3"});
+    CFailingPcFiles files;
+    ASSERT_EQ(WritePlaylistFile(target, bytes, files), EPlaylistWrite::Ok);
+    ASSERT_EQ(files.calls, (Texts{"open", "write", "flush", "close", "replace"}));
+    for (int i = 0; i < 5; ++i) {
+        folder.Write("list.pst", old);
+        files.FailCall(i);
+        EXPECT_EQ(WritePlaylistFile(target, bytes, files),
+                  i == 0 ? EPlaylistWrite::OpenFailed : EPlaylistWrite::WriteFailed)
+            << i;
+        std::string now;
+        ASSERT_TRUE(ReadFileBytes(target, now));
+        EXPECT_EQ(now, old) << i;
+        EXPECT_EQ(folder.Names(), (Texts{"list.pst"})) << i;
+    }
+}
 
 TEST(PlaylistFileIo, MessagesNameThePath)
 {
