@@ -8,6 +8,7 @@
 // Nothing throws: operations return a flag and leave an error code and text.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -337,6 +338,9 @@ private:
     bool VerifyDownload(int slot, const char* path, ProgressCallback callback);
     bool CompareBlocks(int slot, const char* path, ProgressCallback callback, int base, int total, bool& same);
     bool ResendFile(int slot, const char* path, ProgressCallback callback, int total);
+    // Reads the next len bytes of the PC file into buf, zero beyond them, and
+    // sends buf as block cur linked to prev and next.
+    bool SendFileBlock(FILE* file, const char* path, uint8_t* buf, size_t len, int cur, uint16_t prev, uint16_t next);
     void ResetDirectory();
 
     // Every operation that changes the image saves it first and puts it back

@@ -213,7 +213,6 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
         return false;
     }
     uint8_t* buf = buffer.get();
-    std::memset(buf, 0, kRioBlockSize);
 
     int cur = first;
     uint16_t prev = kRioNoBlock;
@@ -239,16 +238,8 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
             next = uint16_t(found);
             SetBlockLink(cur, next);
         }
-        size_t len = kRioBlockSize;
-        if (last && e.lastBytes != 0) {
-            len = e.lastBytes;
-            std::memset(buf + len, 0, kRioBlockSize - len);
-        }
-        if (fread(buf, 1, len, file.get()) != len) {
-            SetError(kRioErrRead, "error reading from file '%s'", path);
-            return false;
-        }
-        if (!SendBlock(buf, cur, prev, next))
+        const size_t len = last && e.lastBytes != 0 ? e.lastBytes : kRioBlockSize;
+        if (!SendFileBlock(file.get(), path, buf, len, cur, prev, next))
             return false;
         prev = uint16_t(cur);
         cur = next;
@@ -260,6 +251,17 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
     ReleaseLink();
     guard.Keep();
     return true;
+}
+
+bool CRioDevice::SendFileBlock(FILE* file, const char* path, uint8_t* buf, size_t len, int cur, uint16_t prev,
+                               uint16_t next)
+{
+    std::memset(buf + len, 0, kRioBlockSize - len);
+    if (fread(buf, 1, len, file) != len) {
+        SetError(kRioErrRead, "error reading from file '%s'", path);
+        return false;
+    }
+    return SendBlock(buf, cur, prev, next);
 }
 
 bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const char* name)

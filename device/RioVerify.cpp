@@ -103,13 +103,7 @@ bool CRioDevice::ResendFile(int slot, const char* path, ProgressCallback callbac
         }
         const bool last = i == e.blocks - 1;
         const uint16_t next = last ? uint16_t(kRioNoBlock) : GetBlockLink(cur);
-        const size_t len = BlockBytes(e, i);
-        std::memset(buf + len, 0, kRioBlockSize - len);
-        if (fread(buf, 1, len, file.get()) != len) {
-            SetError(kRioErrRead, "error reading from file '%s'", path);
-            return false;
-        }
-        if (!SendBlock(buf, cur, prev, next))
+        if (!SendFileBlock(file.get(), path, buf, BlockBytes(e, i), cur, prev, next))
             return false;
         prev = uint16_t(cur);
         cur = next;
