@@ -253,6 +253,10 @@ public:
     // error) only when the comparison could not be made: a broken chain, a PC
     // file that cannot be opened, a block that cannot be read, a stop.
     bool CompareFile(int slot, const char* path, ProgressCallback callback, bool& same);
+    // Stores a new directory block made by a repair (see PlanRepair) as block
+    // 0, in one directory write, whatever the image read before was; on
+    // failure the image stays as it was.
+    bool ReplaceDirectory(const uint8_t* image);
 
     // With verified downloads, DownloadFile reads each file back after its last
     // block; a difference sends the file once more, and a second difference
@@ -328,7 +332,9 @@ private:
     void SelectAndAddress(uint8_t flashCommand, uint32_t page, bool column);
     bool EnsureExternalBlocks();
     bool IdentifyChip(int& pages); // maker and device code; pages 0 when unknown
-    int ChainLimit() const;
+    // The directory rules before an operation walks or frees chains: the
+    // entry in slot must be readable (forUpload) or, for a delete, sound with
+    // every chain apart; CheckChainsApart is the download's part of that.
     bool CheckChain(int slot, bool forUpload);
     bool CheckChainsApart();
     bool RefuseUnlessValid();

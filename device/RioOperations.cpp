@@ -188,77 +188,6 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
     return true;
 }
 
-// Chain blocks lie below this: the memory's size, or the table's places while a
-// card's size is unknown.
-int CRioDevice::ChainLimit() const
-{
-    const int limit = TotalBlocks();
-    return limit <= 0 || limit > kRioTableBlocks ? kRioTableBlocks : limit;
-}
-
-// A chain read from the player may be corrupt or hostile. Before walking it,
-// make sure that every block number lies in the memory (below TotalBlocks(),
-// or below the 8192 table places while a card's size is unknown), that none is
-// block 0 (the directory) and that no block comes twice (a cycle would never
-// end). An upload follows the entry's block count. A delete frees the chain, so
-// it must be exactly what the directory counts: the entry's number of blocks,
-// each marked used, the last one's link 0; then the counters stay true.
-bool CRioDevice::CheckChain(int slot, bool forUpload)
-{
-    const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
-    const int limit = ChainLimit();
-    uint8_t seen[kRioTableBlocks / 8] = {};
-    bool sound = true;
-    int b = e.firstBlock;
-    for (int i = 0; i < e.blocks && sound; ++i) {
-        if (b == 0 || b >= limit || (seen[b >> 3] & (1 << (b & 7))) ||
-            (!forUpload && GetBlockState(b) != kRioBlockUsed)) {
-            sound = false;
-        } else {
-            seen[b >> 3] |= uint8_t(1 << (b & 7));
-            b = GetBlockLink(b);
-        }
-    }
-    if (!forUpload && b != 0)
-        sound = false;      // the chain goes on past the entry's count
-    if (!sound) {
-        char name[kRioNameSize + 1];
-        e.GetName(name);
-        SetError(kRioErrDirectory, "invalid block chain of file '%s', initialization recommended", name);
-    }
-    return sound;
-}
-
-// A delete frees its chain and a download writes blocks marked free: either
-// destroys another file when entries in use share a block (another program's
-// fault, or a stale slot exposed by a count that is too high) or a chain runs
-// through a block marked free. So both first check, in one pass over the
-// chains of the image and without touching the port, that no block is in two
-// chains and every chain block is marked used. A walk stops at the end of its
-// chain, outside the memory or where its own chain comes round again: those
-// are CheckChain's faults, not sharing.
-bool CRioDevice::CheckChainsApart()
-{
-    const int limit = ChainLimit();
-    uint8_t owner[kRioTableBlocks] = {}; // slot + 1 of the chain holding each block
-    const int count = EntryCount();
-    for (int slot = 0; slot < count; ++slot) {
-        const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
-        int b = e.firstBlock;
-        for (int i = 0; i < e.blocks && b != 0 && b < limit && owner[b] != slot + 1; ++i) {
-            if (owner[b] != 0 || GetBlockState(b) != kRioBlockUsed) {
-                char shared[kRioNameSize + 1];
-                e.GetName(shared);
-                SetError(kRioErrDirectory, "invalid block chain of file '%s', initialization recommended", shared);
-                return false;
-            }
-            owner[b] = uint8_t(slot + 1);
-            b = GetBlockLink(b);
-        }
-    }
-    return true;
-}
-
 bool CRioDevice::DeleteFile(const char* name)
 {
     if (!RefuseUnlessValid())
@@ -268,8 +197,8 @@ bool CRioDevice::DeleteFile(const char* name)
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
-    // Nothing changes before the chain has been checked, and nothing fails after.
-    if (!CheckChain(slot, false) || !CheckChainsApart())
+    // Nothing changes before the chains have been checked, and nothing fails after.
+    if (!CheckChain(slot, false))
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
     int b = e.firstBlock;
