@@ -124,6 +124,8 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
 
     CLI::App* list = app.add_subcommand("list", "list the player's files");
     list->add_flag("--json", o.json, "print JSON");
+    list->add_option("--image", o.image, "list a dump image file instead of the player (no player needed)")
+        ->type_name("FILE");
     CLI::App* info = app.add_subcommand("info", "memory, chip, port and speed");
     info->add_flag("--json", o.json, "print JSON");
     CLI::App* put = app.add_subcommand("put", "download PC files to the player");
@@ -149,6 +151,20 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     verify->add_option("NAME", o.paths, "names on the player (default: every file)");
     verify->add_option("--in", o.in, "folder of the PC files (default: the current one)")->type_name("DIR");
 
+    CLI::App* check = app.add_subcommand("check", "check the directory of the player's memory (exit 1 on faults)");
+    check->add_flag("--json", o.json, "print JSON");
+    CLI::App* repair = app.add_subcommand(
+        "repair", "keep the sound files, drop the damaged ones and free their blocks (writes only the directory)");
+    repair->add_flag("--dry-run", o.dryRun, "print what a repair would do, change nothing");
+    repair->add_option("--salvage", o.salvage, "first copy what can be read of each dropped file into DIR")
+        ->type_name("DIR");
+    CLI::App* extract = app.add_subcommand("extract", "copy files out of a dump image (no player needed)");
+    extract->add_option("FILE", o.image, "the image file")->required();
+    extract->add_option("NAME", o.paths, "names in the image (default: every sound file)");
+    extract->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");
+    CLI::App* restore = app.add_subcommand("restore", "download the files of a dump image to the player, in order");
+    restore->add_option("FILE", o.image, "the image file")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -156,7 +172,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
         return code == 0 ? kExitDone : kExitUsage;
     }
 
-    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify})
+    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify, check, repair, extract, restore})
         if (sub->parsed())
             o.command = sub->get_name();
     std::string error;

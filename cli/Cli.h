@@ -22,18 +22,22 @@ struct SCliIo {
 
 // What the command line asks for.
 struct SCliOptions {
-    std::string command;     // list, info, put, get, rm, move, format, dump, verify
+    std::string command;     // list, info, put, get, rm, move, format, dump, verify,
+                             // check, repair, extract, restore
     bool card = false;       // the external memory (card) instead of the internal one
     int delays[3] = {20000, 100, 2};   // IODelayInit, IODelayTx, IODelayRx
     bool json = false;
     bool check = false;      // format --check
     bool verify = false;     // put --verify
-    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names
-    std::string to = ".";    // get --to
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names
+    std::string to = ".";    // get --to, extract --to
     std::string in = ".";    // verify --in
     std::string name;        // move
     int position = 0;        // move, counted from 1
     std::string dumpDir;
+    std::string image;       // list --image, extract and restore: a dump image file
+    bool dryRun = false;     // repair --dry-run
+    std::string salvage;     // repair --salvage: folder for what dropped entries hold
     SCliBackend backend;
 };
 

@@ -107,6 +107,8 @@ bool CCliCommands::PlayerName(const std::string& typed, const char* heading, std
 
 int CCliCommands::Run()
 {
+    if (Offline())
+        return m_options.command == "list" ? ListImage() : Extract();
     int result = Connect();
     if (result == kExitDone) {
         const std::string& c = m_options.command;
@@ -128,6 +130,12 @@ int CCliCommands::Run()
             result = Dump();
         else if (c == "verify")
             result = Verify();
+        else if (c == "check")
+            result = Check();
+        else if (c == "repair")
+            result = Repair();
+        else if (c == "restore")
+            result = Restore();
     }
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();
@@ -171,8 +179,16 @@ int CCliCommands::Connect()
     // Initializing does not need the old directory, and must work when it is unreadable.
     if (m_options.command == "format")
         return kExitDone;
+    // check and repair take a directory that fails its checksums as it is:
+    // they say what is wrong with it and may put it right.
+    if (m_options.command == "check" || m_options.command == "repair") {
+        if (Device().ReadDirectory() || Device().GetDirectoryState() == CRioDevice::kDirectoryBadChecksum)
+            return kExitDone;
+        Fail(std::string("Download directory failed!\r\n\r\n") + Device().GetErrorText());
+        return kExitFailed;
+    }
     // A directory that cannot be read soundly (a checksum fault included) is
-    // reported by the session; only format can help then.
+    // reported by the session; only format or repair can help then.
     return m_session->ReadDirectory() ? kExitDone : kExitFailed;
 }
 
@@ -185,16 +201,24 @@ int CCliCommands::List()
             break;
         rows.push_back(std::move(row));
     }
+    std::vector<DirectoryEntry> entries;
+    for (size_t i = 0; i < rows.size(); ++i)
+        entries.push_back(DirectoryEntry::Read(Device().EntrySlot(static_cast<int>(i))));
     int total = 0, used = 0, free = 0;
     m_session->GetTotalMemory(total);
     m_session->GetUsedMemory(used);
     m_session->GetFreeMemory(free);
+    return PrintList(rows, entries, total, used, free);
+}
 
+int CCliCommands::PrintList(const std::vector<std::unique_ptr<CFileEntry>>& rows,
+                            const std::vector<DirectoryEntry>& entries, int total, int used, int free)
+{
     if (m_options.json) {
         nlohmann::ordered_json files = nlohmann::ordered_json::array();
         for (size_t i = 0; i < rows.size(); ++i) {
             const CFileEntry& row = *rows[i];
-            const DirectoryEntry e = DirectoryEntry::Read(Device().EntrySlot(static_cast<int>(i)));
+            const DirectoryEntry& e = entries[i];
             const std::string bitrate = Trimmed(row.GetShownBitrate());
             nlohmann::ordered_json file = {
                 {"number", row.GetNumber()},

@@ -4,12 +4,15 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "cli/Cli.h"
 #include "cli/CliProgress.h"
 #include "cli/NameCodec.h"
+#include "device/DirectoryCheck.h"
 #include "device/MessageSink.h"
+#include "playlist/FileEntry.h"
 
 class CCliPorts;
 class CRioDevice;
@@ -51,6 +54,18 @@ private:
     int Format();
     int Dump();
     int Verify();
+    // The directory checks and the dump image reader (CliChecks.cpp).
+    int Check();
+    int Repair();
+    int ListImage();
+    int Extract();
+    int Restore();
+    bool Offline() const;
+    int PrintList(const std::vector<std::unique_ptr<CFileEntry>>& rows, const std::vector<DirectoryEntry>& entries,
+                  int total, int used, int free);
+    // The name of an entry of a directory image as this console shows it.
+    std::string ShownName(const uint8_t* directory, int slot);
+    void PrintFindings(const uint8_t* directory, const CDirectoryCheck& check, std::ostream& out);
 
     void Fail(const std::string& text);     // a failure in the session's style
     // A name typed on the command line as the player stores it; false after

@@ -170,9 +170,9 @@ std::string FindingText(const SDirectoryFinding& f, const std::function<std::str
     const long block = f.block;
     switch (f.fault) {
     case EDirectoryFault::HeaderChecksum:
-        return head + Printf("header checksum 0x%04lX, the header gives 0x%04lX", f.value, f.expected);
+        return head + Printf("header checksum 0x%04lX stored, 0x%04lX computed", f.value, f.expected);
     case EDirectoryFault::BodyChecksum:
-        return head + Printf("body checksum 0x%04lX, the body gives 0x%04lX", f.value, f.expected);
+        return head + Printf("body checksum 0x%04lX stored, 0x%04lX computed", f.value, f.expected);
     case EDirectoryFault::EntryCount:
         return head + Printf("%ld entries in use, at most %ld", f.value, f.expected);
     case EDirectoryFault::TotalCount:

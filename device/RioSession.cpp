@@ -156,8 +156,11 @@ bool CRioSession::GetEntryRow(int index, std::unique_ptr<CFileEntry>& row) {
     const int count = m_device->EntryCount();   // never more than the 60 slots
     if (count == 0 || index < 0 || index >= count)
         return false;
-    const DirectoryEntry entry = DirectoryEntry::Read(m_device->EntrySlot(index));
+    row = MakeEntryRow(index, DirectoryEntry::Read(m_device->EntrySlot(index)));
+    return true;
+}
 
+std::unique_ptr<CFileEntry> CRioSession::MakeEntryRow(int index, const DirectoryEntry& entry) {
     auto e = std::make_unique<CFileEntry>();
     char buf[160];
     e->SetNumber(index + 1);
@@ -174,8 +177,7 @@ bool CRioSession::GetEntryRow(int index, std::unique_ptr<CFileEntry>& row) {
     entry.GetFrameBytes(header);
     std::snprintf(buf, sizeof buf, "%-3d", DecodeBitrate(header));
     e->SetBitrateText(buf);
-    row = std::move(e);
-    return true;
+    return e;
 }
 
 bool CRioSession::SelectMemory(int external) {

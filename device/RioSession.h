@@ -50,6 +50,8 @@ public:
     // "dd/mm/yy hh:mm:ss" in local time of a download time (seconds since 1970
     // UTC, taken as signed), or "INVALID DATE/TIME".
     static std::string FormatDateTime(uint32_t seconds);
+    // The list row of a directory entry at index (0-based).
+    static std::unique_ptr<CFileEntry> MakeEntryRow(int index, const DirectoryEntry& entry);
 
     bool IsConnected() const { return m_device != nullptr; }
     // Whether the image is a directory read soundly from the selected memory

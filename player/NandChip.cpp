@@ -257,6 +257,7 @@ void CNandChip::DoErase()
     const uint32_t global = GlobalPage(first);
     ++m_erases;
     m_ctx.faults.NoteErase(m_memory, global, unit);
+    m_ctx.NoteWrite(m_memory, global);
     const bool torn = m_ctx.tearArmed && m_ctx.faults.CutMode() == ECutMode::TornErase;
     const uint32_t count = torn ? m_ctx.faults.Random(unit) : unit;
     if (count)
@@ -287,6 +288,7 @@ void CNandChip::DoProgram()
     const uint32_t global = GlobalPage(m_row);
     ++m_programs;
     m_ctx.faults.NoteProgram(m_memory, global);
+    m_ctx.NoteWrite(m_memory, global);
     const bool torn = m_ctx.tearArmed && m_ctx.faults.CutMode() == ECutMode::TornProgram;
     const uint32_t n = torn ? m_ctx.faults.Random(CFlashImage::kPageBytes) : CFlashImage::kPageBytes;
     if (m_ctx.faults.HasWireFlips()) {

@@ -3,6 +3,7 @@
 // Each player owns one; nothing is global.
 #pragma once
 #include <cstdint>
+#include <set>
 
 #include "player/FaultPlan.h"
 #include "player/MilliClock.h"
@@ -26,6 +27,11 @@ public:
     SBusyTimes busy;
     CFaultPlan faults;
     CPlayerLog log;
+    // The write log: the 32 KB blocks of each memory that an erase or a page
+    // program touched, so that a test sees exactly what an operation wrote.
+    std::set<uint32_t> written[2];
+
+    void NoteWrite(EMemory memory, uint32_t page) { written[static_cast<int>(memory)].insert(page / 64); }
 
     uint64_t Now() const { return clock.Micros(); }
     void Note(EPlayerEvent kind, const char* format, ...)

@@ -81,6 +81,9 @@ public:
     const CPlayerLog& Log() const { return m_ctx.log; }
     CPlayerLog& Log() { return m_ctx.log; }
     size_t ProtocolErrors() const { return m_ctx.log.Count(EPlayerEvent::Protocol); }
+    // Blocks of a memory erased or programmed since the last ClearWritten.
+    const std::set<uint32_t>& Written(EMemory memory) const { return m_ctx.written[static_cast<int>(memory)]; }
+    void ClearWritten() { m_ctx.written[0].clear(); m_ctx.written[1].clear(); }
 
     // Counters: register writes and reads since the last ResetCounters; the
     // access index (used by power cuts and the log) and modelled time never reset.
