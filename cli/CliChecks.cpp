@@ -44,6 +44,7 @@ const char* FaultName(EDirectoryFault fault)
     case EDirectoryFault::Shared: return "shared";
     case EDirectoryFault::UsedUnheld: return "used-unheld";
     case EDirectoryFault::MarkedOutside: return "marked-outside";
+    case EDirectoryFault::HalfWritten: return "half-written";
     }
     return "";
 }
@@ -128,8 +129,8 @@ int CCliCommands::Check()
     if (m_options.json) {
         nlohmann::ordered_json faults = nlohmann::ordered_json::array();
         for (const SDirectoryFinding& f : check.Findings()) {
-            nlohmann::ordered_json j = {{"kind", FaultName(f.fault)}, {"entry", nullptr}, {"name", nullptr},
-                                        {"block", nullptr}};
+            nlohmann::ordered_json j = {
+                {"kind", FaultName(f.fault)}, {"entry", nullptr}, {"name", nullptr}, {"block", nullptr}};
             if (f.slot >= 0) {
                 j["entry"] = f.slot + 1;
                 j["name"] = PlayerNameToUtf8(NameOf(d.Directory(), f.slot));
@@ -156,6 +157,11 @@ int CCliCommands::Repair()
     if (check.Clean()) {
         m_io.out << "no faults: nothing to repair\n";
         return kExitDone;
+    }
+    if (!check.Repairable()) {
+        Fail(std::string(kRepairFailed) + "the directory block holds an interrupted write; a repair would drop sound "
+                                          "files (restore a dump image, or initialize)");
+        return kExitFailed;
     }
     const SRepairPlan plan = PlanRepair(directory, d.TotalBlocks());
     for (int slot : plan.kept)
@@ -279,8 +285,8 @@ int CCliCommands::Extract()
             continue;
         }
         auto read = [&image](int b, uint8_t* out) { return image.ReadBlock(b, out); };
-        if (!WriteChainFile(m_files, JoinPath(m_options.to, pcName), EntryOf(directory, slot),
-                            check.Chain(slot).blocks, read, error)) {
+        if (!WriteChainFile(m_files, JoinPath(m_options.to, pcName), EntryOf(directory, slot), check.Chain(slot).blocks,
+                            read, error)) {
             Fail(kExtractFailed + error);
             return kExitFailed;
         }
@@ -312,12 +318,12 @@ int CCliCommands::Restore()
     for (int slot : plan.kept)
         need += EntryOf(directory, slot).blocks;
     if (h.count == 0 && d.GetBlockState(0) != kRioBlockUsed && !plan.kept.empty())
-        ++need;   // the first file of an empty directory also takes the directory block
+        ++need; // the first file of an empty directory also takes the directory block
     const long room = kRioMaxEntries - d.EntryCount();
     if (long(plan.kept.size()) > room || need > h.free) {
-        Fail(kRestoreFailed + ("the image's " + std::to_string(plan.kept.size()) + " files (" +
-                               std::to_string(need) + " blocks) do not fit: the player has room for " +
-                               std::to_string(room) + " more files and " + std::to_string(h.free) + " free blocks"));
+        Fail(kRestoreFailed + ("the image's " + std::to_string(plan.kept.size()) + " files (" + std::to_string(need) +
+                               " blocks) do not fit: the player has room for " + std::to_string(room) +
+                               " more files and " + std::to_string(h.free) + " free blocks"));
         return kExitFailed;
     }
 

@@ -28,6 +28,14 @@ std::string Printf(const char* format, long a, long b = 0, long c = 0)
 CDirectoryCheck::CDirectoryCheck(const uint8_t* image, int totalBlocks)
     : m_limit(totalBlocks <= 0 || totalBlocks > kRioTableBlocks ? kRioTableBlocks : totalBlocks)
 {
+    // A directory write erases block 0 and programs its pages in order, so a
+    // cut leaves the first page erased or the last ones: the PC never stores
+    // an erased first page, nor a link 0xFFFF at the end of the table.
+    bool firstErased = true;
+    for (int i = 0; i < kRioPageSize && firstErased; ++i)
+        firstErased = image[i] == 0xFF;
+    if (firstErased || LinkOf(image, kRioTableBlocks - 1) == kRioNoBlock)
+        Add(EDirectoryFault::HalfWritten, -1, 0);
     CheckHeader(image, totalBlocks);
     const int count = std::min<int>(RioGet16(image), kRioMaxEntries);
     m_chains.resize(static_cast<size_t>(count));
@@ -83,7 +91,9 @@ void CDirectoryCheck::WalkChain(const uint8_t* image, int slot, std::vector<uint
 {
     SEntryChain& c = m_chains[static_cast<size_t>(slot)];
     const DirectoryEntry e = DirectoryEntry::Read(image + kRioEntriesOffset + slot * kRioEntrySize);
-    if (e.blocks != (e.size + kRioBlockSize - 1) / kRioBlockSize || e.lastBytes != e.size % kRioBlockSize) {
+    // A download never stores an empty file.
+    if (e.blocks == 0 || e.blocks != (e.size + kRioBlockSize - 1) / kRioBlockSize ||
+        e.lastBytes != e.size % kRioBlockSize) {
         Add(EDirectoryFault::EntrySize, slot, -1, e.size);
         c.keepable = false;
     }
@@ -173,8 +183,7 @@ std::string FindingText(const SDirectoryFinding& f, const std::function<std::str
         return head + Printf("header checksum 0x%04lX stored, 0x%04lX computed", f.value, f.expected);
     case EDirectoryFault::BodyChecksum:
         return head + Printf("body checksum 0x%04lX stored, 0x%04lX computed", f.value, f.expected);
-    case EDirectoryFault::EntryCount:
-        return head + Printf("%ld entries in use, at most %ld", f.value, f.expected);
+    case EDirectoryFault::EntryCount: return head + Printf("%ld entries in use, at most %ld", f.value, f.expected);
     case EDirectoryFault::TotalCount:
         return head + Printf("%ld blocks in total, the memory has %ld", f.value, f.expected);
     case EDirectoryFault::UsedCount:
@@ -188,25 +197,21 @@ std::string FindingText(const SDirectoryFinding& f, const std::function<std::str
     case EDirectoryFault::Outside:
         return head + Printf("block %ld of the chain lies outside the memory (%ld blocks)", f.value, f.expected);
     case EDirectoryFault::TooShort:
-        return head + Printf("the chain ends after %ld blocks at block %ld, the entry has %ld", f.value, block,
-                             f.expected);
+        return head +
+               Printf("the chain ends after %ld blocks at block %ld, the entry has %ld", f.value, block, f.expected);
     case EDirectoryFault::TooLong:
         return head + Printf("the chain is too long: its last block %ld links on to block %ld", block, f.value);
-    case EDirectoryFault::LastLink:
-        return head + Printf("the last block %ld links to 0x%04lX, not 0", block, f.value);
-    case EDirectoryFault::Loop:
-        return head + Printf("the chain comes back to block %ld (a loop)", block);
-    case EDirectoryFault::FreeMarked:
-        return head + Printf("block %ld of the chain is marked free", block);
+    case EDirectoryFault::LastLink: return head + Printf("the last block %ld links to 0x%04lX, not 0", block, f.value);
+    case EDirectoryFault::Loop: return head + Printf("the chain comes back to block %ld (a loop)", block);
+    case EDirectoryFault::FreeMarked: return head + Printf("block %ld of the chain is marked free", block);
     case EDirectoryFault::BadMarked:
         if (f.value == kRioBlockBad)
             return head + Printf("block %ld of the chain is marked bad", block);
         return head + Printf("block %ld of the chain has the state 0x%02lX", block, f.value);
     case EDirectoryFault::Shared:
-        return head + Printf("block %ld is also in the chain of entry %ld '", block, f.other + 1) + name(f.other) +
-               "'";
-    case EDirectoryFault::UsedUnheld:
-        return Printf("block %ld: marked used, but no file holds it", block);
+        return head + Printf("block %ld is also in the chain of entry %ld '", block, f.other + 1) + name(f.other) + "'";
+    case EDirectoryFault::UsedUnheld: return Printf("block %ld: marked used, but no file holds it", block);
+    case EDirectoryFault::HalfWritten: return head + "block 0 holds an interrupted directory write (erased pages)";
     case EDirectoryFault::MarkedOutside:
         return Printf("block %ld: lies outside the memory (%ld blocks) but is not marked free", block, f.expected) +
                (f.value > 1 ? Printf(" (%ld such places)", f.value) : std::string());

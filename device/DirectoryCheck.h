@@ -13,42 +13,43 @@
 #include "device/RioDevice.h"
 
 enum class EDirectoryFault {
-    HeaderChecksum,   // value stored, expected computed
+    HeaderChecksum, // value stored, expected computed
     BodyChecksum,
-    EntryCount,       // more than 60 entries in use
-    TotalCount,       // header total against the memory's blocks
-    UsedCount,        // header figures against the state table
+    EntryCount, // more than 60 entries in use
+    TotalCount, // header total against the memory's blocks
+    UsedCount,  // header figures against the state table
     FreeCount,
     BadCount,
-    EntrySize,        // block count or last-block bytes do not fit the size
-    Outside,          // a chain block outside the memory (value: the block number)
-    TooShort,         // the chain ends after value blocks; the entry has expected
-    TooLong,          // the last block links on to block value
-    LastLink,         // the last block's link is value, neither 0 nor a block
-    Loop,             // the chain comes round to block
-    FreeMarked,       // a chain block marked free
-    BadMarked,        // a chain block marked bad (value: its state)
-    Shared,           // block is also in the chain of entry other
-    UsedUnheld,       // block marked used that no chain holds
-    MarkedOutside,    // a place at or above the memory's total not marked free
+    EntrySize,     // block count or last-block bytes do not fit the size
+    Outside,       // a chain block outside the memory (value: the block number)
+    TooShort,      // the chain ends after value blocks; the entry has expected
+    TooLong,       // the last block links on to block value
+    LastLink,      // the last block's link is value, neither 0 nor a block
+    Loop,          // the chain comes round to block
+    FreeMarked,    // a chain block marked free
+    BadMarked,     // a chain block marked bad (value: its state)
+    Shared,        // block is also in the chain of entry other
+    UsedUnheld,    // block marked used that no chain holds
+    MarkedOutside, // a place at or above the memory's total not marked free
+    HalfWritten,   // block 0 holds an interrupted write: its first page erased, or its last link 0xFFFF
 };
 
 struct SDirectoryFinding {
     EDirectoryFault fault;
-    int slot = -1;    // the entry, or -1 for the directory as a whole
-    int block = -1;   // the block, or -1
-    int other = -1;   // Shared: the earlier entry that holds the block
+    int slot = -1;  // the entry, or -1 for the directory as a whole
+    int block = -1; // the block, or -1
+    int other = -1; // Shared: the earlier entry that holds the block
     long value = 0;
     long expected = 0;
 };
 
 // What the rules say about one entry's chain.
 struct SEntryChain {
-    std::vector<int> blocks;  // the chain as far as it can be walked, at most the entry's count
-    bool readable = true;     // every counted block lies in the memory, none twice
-    bool sound = true;        // readable, exactly the entry's count, last link 0, every block marked used
-    bool apart = true;        // no block also in an earlier chain, none marked free or bad
-    bool keepable = true;     // what repair may keep: readable, exact, no bad mark, sizes that fit
+    std::vector<int> blocks; // the chain as far as it can be walked, at most the entry's count
+    bool readable = true;    // every counted block lies in the memory, none twice
+    bool sound = true;       // readable, exactly the entry's count, last link 0, every block marked used
+    bool apart = true;       // no block also in an earlier chain, none marked free or bad
+    bool keepable = true;    // what repair may keep: readable, exact, no bad mark, sizes that fit
 };
 
 class CDirectoryCheck {
@@ -67,6 +68,9 @@ public:
     int FirstNotApart() const;
     // The first finding of a kind, or null.
     const SDirectoryFinding* Find(EDirectoryFault fault) const;
+    // A half-written block 0 is no directory to repair: it lost the links and
+    // entries of files that are whole on the player.
+    bool Repairable() const { return Find(EDirectoryFault::HalfWritten) == nullptr; }
     // Blocks below which chains must lie.
     int Limit() const { return m_limit; }
 

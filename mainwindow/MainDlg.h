@@ -202,6 +202,7 @@ private:
     void OnSpeedOptions();
     void OnAbout();
     void OnVerifyDownloads();
+    void OnCheckMemory();     // MainCheck.cpp
     void OnDownloadChosenFiles();
     void OnDeleteFiles();
     void OnInitialize();

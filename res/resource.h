@@ -43,6 +43,8 @@
 // System menu commands of the About and the "Verify downloads" entries.
 #define IDM_ABOUTBOX 16
 #define IDM_VERIFYDOWNLOADS 32
+// System menu command of the "Check memory..." entry.
+#define IDM_CHECKMEMORY 0x0400
 
 // Main window (102).
 #define IDC_MAIN_CLOSE 1

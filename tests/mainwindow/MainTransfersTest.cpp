@@ -396,10 +396,13 @@ TEST_F(Downloads, VerifyDownloadsIsAStoredSystemMenuChoiceThatCatchesACorruptWir
     Run(window, [&](HWND main) {
         ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("Memory:", 0) == 0; })); // the start-up is over
         HMENU menu = ::GetSystemMenu(main, FALSE);
-        char text[64] = ""; // the last entry, just after About
-        ::GetMenuStringA(menu, ::GetMenuItemCount(menu) - 1, text, sizeof text, MF_BYPOSITION);
+        int at = 0; // the entry just after About; more entries may follow it
+        while (at < ::GetMenuItemCount(menu) && ::GetMenuItemID(menu, at) != IDM_VERIFYDOWNLOADS)
+            ++at;
+        char text[64] = "";
+        ::GetMenuStringA(menu, UINT(at), text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ("Verify downloads", text);
-        EXPECT_EQ(UINT(IDM_ABOUTBOX), ::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 2));
+        EXPECT_EQ(UINT(IDM_ABOUTBOX), ::GetMenuItemID(menu, at - 1));
         for (int toggle = 0; toggle < 3; ++toggle) {
             if (toggle > 0) {
                 DWORD_PTR done = 0; // sent: handled before the menu is read
