@@ -296,6 +296,9 @@ TEST_P(PowerCut, DirectoryIsOldNewOrInvalidAndListedFilesAreIntact)
         const uint64_t cutAt = cutEvent ? cutEvent->access - start : UINT64_MAX;
         rig.Player().Faults().CancelPowerCut();
         EXPECT_EQ(rig.Player().ProtocolErrors(), 0u) << rig.Player().Log().Dump();
+        if (s.op == EOp::Repair && !reported) {
+            EXPECT_EQ(Comparable(rig.Device().Directory()), m_old) << "a failed repair keeps the image as it was";
+        }
         rig.Player().Reconnect();
 
         // A player that lost its power in the operation is not a success: only
