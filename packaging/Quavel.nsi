@@ -45,6 +45,12 @@ Section "Quavel"
     SetShellVarContext all
     SetOutPath "$INSTDIR"
     SetOverwrite on
+    ; FFmpeg and LAME, the audio libraries of both programs, with their licence texts.
+    File "${STAGE}\*.dll"
+    File "${STAGE}\FFmpeg-copyright.txt"
+    File "${STAGE}\LAME-copyright.txt"
+    File "${STAGE}\LGPL-2.1.txt"
+    File "${STAGE}\LGPL-2.txt"
     File "${STAGE}\Quavel.exe"
     File "${STAGE}\quavel-cli.exe"
     File "${STAGE}\Quavel.html"
@@ -70,6 +76,15 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext all
     ; File by file, never the whole folder: files the user put there stay.
+    Delete "$INSTDIR\avcodec-*.dll"
+    Delete "$INSTDIR\avformat-*.dll"
+    Delete "$INSTDIR\avutil-*.dll"
+    Delete "$INSTDIR\swresample-*.dll"
+    Delete "$INSTDIR\libmp3lame-*.dll"
+    Delete "$INSTDIR\FFmpeg-copyright.txt"
+    Delete "$INSTDIR\LAME-copyright.txt"
+    Delete "$INSTDIR\LGPL-2.1.txt"
+    Delete "$INSTDIR\LGPL-2.txt"
     Delete "$INSTDIR\Quavel.exe"
     Delete "$INSTDIR\quavel-cli.exe"
     Delete "$INSTDIR\Quavel.html"
