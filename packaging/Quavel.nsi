@@ -37,6 +37,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${MAKER}. Licensed un
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 ; The licence to read, with "Next" and no box to tick.
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "Please read the licence of $(^NameDA)."
+!define MUI_LICENSEPAGE_TEXT_TOP "Press Page Down to see the rest of the licence."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "Quavel is free software under the GNU General Public License, version 3 or later. You may use it without accepting anything; the licence sets the terms for copying and changing it."
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
