@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quavel.exe: a self-contained 32-bit Windows program (static runtime, resources
 # linked in as objects).
 add_executable(Quavel WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:quavel_res>)

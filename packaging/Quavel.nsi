@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer of Quavel, built by scripts/package:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe>
 ;            -DSIZE_KB=<installed size> -DICON=<icon file> Quavel.nsi
