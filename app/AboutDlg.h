@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAboutDlg: the About box (template 100). A small skinned window with the
 // version line, the edition, the thanks to the authors of the player interface
 // code with a link to their address, and the maker's name as a link to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names the running program goes by: its executable's path, and its application
 // name (the executable's base name), which keys the settings and captions messages.
 #pragma once

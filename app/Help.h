@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's help: the file beside the executable, named like it with the
 // extension .HLP, opened at a context number. Current systems have no engine
 // for such files and none can be built here, so when the file is missing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help topic numbers: every window's topic is 0x20000 plus the number of its
 // dialog template, so that the help file can be written against the templates.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session's error messages in the platform's message box: stop icon, OK
 // button, the application's name as caption, owned by the main window so that
 // the window cannot be used while the message is up.

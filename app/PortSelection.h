@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chooses the printer-port backend for this run, once, when the session first
 // asks for it: the virtual player when the command line asks for one; else
 // direct IN/OUT when the process may use them; else the inpout32.dll driver on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: reads the command line, sets the settings key, and
 // runs the main window as a modal dialog; the program ends when it closes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store in the registry: HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
 // Integers are REG_DWORD values, strings REG_SZ values. Keys are created on the
 // first write; a read never creates anything.

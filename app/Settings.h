@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store and the one table of every value the program keeps.
 //
 // Values are addressed by section and value name. A store never reports failure:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmark of the device link against the virtual player. One line per case,
 // key=value fields:
 //   register traffic of single operations (player ready at once),

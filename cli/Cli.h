@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quavel-cli: the player from a script, on Windows and on Linux. RunCli is the
 // whole program but for its streams, so that tests run it in-process.
 #pragma once

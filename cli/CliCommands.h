@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of quavel-cli on one device session: the session finds the
 // player, runs each change as the device operation followed by a directory
 // write and reports failures in its own words, which go to stderr here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PC file operations of quavel-cli on plain narrow paths, as the device
 // link opens its files: player names are bytes of any code page, and a path
 // made of them must reach the file system unchanged (std::filesystem would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C for the console companion: the first press only asks the running
 // operation to stop, which it does between two 32 KB blocks (the progress
 // callback answers "stop"), so that the port is released and the player's

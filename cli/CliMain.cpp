@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quavel-cli: the console companion of Quavel.
 #include <clocale>
 #include <iostream>

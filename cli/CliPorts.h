@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chooses and opens the printer-port backend of one run of quavel-cli from its
 // command line: a virtual player (--virtual-player=DIR) on every platform; on
 // Linux the ppdev driver (--parport=/dev/parportN, the default /dev/parport0)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress line of a long operation: one line on stderr, redrawn in place
 // (label, bar, percentage, KB/s, time left), and nothing at all when stderr is
 // not a terminal. It also carries the stop request of Ctrl+C to the device:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer port on Linux through the processor's IN and OUT instructions,
 // after ioperm(2) has granted the three register addresses (root only, x86
 // only). Addresses outside the granted three are never touched: an IN or OUT

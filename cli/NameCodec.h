@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player file names are stored in the Windows-1252 code page (what Quavel.exe
 // writes on a Western Windows); the console's text is in the locale's
 // encoding (the ANSI code page on Windows). CNameCodec converts between the

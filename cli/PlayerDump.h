@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dump: every block of the selected memory read into an image file of the
 // virtual player (pages of 512 data bytes and 16 spare bytes), so that
 // Quavel and quavel-cli open a copy of a real player with --virtual-player.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer port on Linux through the ppdev driver (/dev/parportN): the port
 // is claimed when it is opened and released when the object goes (every exit
 // path of the program ends there; a killed process has its claim released by

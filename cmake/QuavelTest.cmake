@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quavel_test(NAME <name> SOURCES <files...> LIBS <targets...>
 #             [NATIVE_ONLY] [WINDOWS_ONLY] [GUI] [TIMEOUT <seconds>])
 #

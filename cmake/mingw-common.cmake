@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared part of the MinGW-w64 toolchain files. QUAVEL_MINGW_TRIPLE and
 # QUAVEL_WINE_ARCH are set by the file that includes this one.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The same sources as a 64-bit Windows build. The test script uses it to run the
 # Windows tests on machines whose kernel cannot execute 32-bit programs (there
 # the 32-bit Wine loader does not start).

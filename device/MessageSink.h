@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the device session's error messages go. Production shows a message box
 // with the stop icon, an OK button and the application's name as caption; tests
 // record the texts.

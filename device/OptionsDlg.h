@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COptionsDlg: the transfer speed options (template 284). Three columns of
 // SLOW / MEDIUM / FAST buttons pick the wake-up, strobe and read delay counts;
 // the chosen button of each column is shown held down. OK stores the counts and

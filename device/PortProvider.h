@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Supplies the printer-port backend that the session creates its device object on.
 // The backend is chosen once per run (virtual player, direct IN/OUT, driver DLL);
 // when none can reach the port the provider answers null, and the search for the

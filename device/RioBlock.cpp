@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block protocol: erase, program and read of one 32 KB block, the spare area
 // that carries each page's checksum and chain links, and the retry loops.
 #include "device/RioDevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRioDevice: the device object of the player link.
 //
 // It moves bytes through the three printer-port registers (transport), turns

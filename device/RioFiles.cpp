@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving files between the PC and the player: DownloadFile (PC to player) and
 // UploadFile (player to PC).
 #include "device/RioDevice.h"

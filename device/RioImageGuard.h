@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The all-or-nothing rule of the device operations: an operation that changes
 // the directory image saves it first; unless the operation keeps its changes,
 // the saved image (and what the image was) comes back when it returns. So a

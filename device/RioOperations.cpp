@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player operations on the directory: read, write, format with the bad-block
 // check, delete and reorder. Only ReadDirectory and WriteDirectory move the
 // directory block; the others change the image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRioSession: the one object through which the windows use the player.
 //
 // It finds the player on one of the two stored printer ports (and remembers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player storage layout: the directory header and entries, checksums, name
 // lookup and block allocation.
 #include "device/RioDevice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printer-port transport: strobes, byte reads, the ready wait, wake-up and
 // release of the player's controller, and chip identification.
 #include "device/RioDevice.h"

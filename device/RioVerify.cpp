@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a file back from the player and comparing it with the PC file: the
 // check of a verified download, and the comparison quavel-cli's verify makes.
 // The cable of a printer port can corrupt data on its way without any error:

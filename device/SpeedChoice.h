@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three delay counts of the printer-port protocol as the speed options
 // dialog sees them: a column per count (wake-up, status strobe, byte read), a
 // row per speed (SLOW, MEDIUM, FAST). Kept apart from the dialog so that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDriveView: a tree of the PC's drives and folders, filled lazily. A folder's
 // subfolders are read from the disk only when the user opens it and are
 // thrown away again when the user closes it; until then a placeholder child

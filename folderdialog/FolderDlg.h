@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFolderDlg: the folder selection dialog (template 143) that chooses the
 // destination of an upload. Its drive tree preselects and opens the drive of
 // the previous upload; OK gives the full path of the selected folder. OK with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small window shown while the program looks for the player (template 130).
 // Its picture is a static bitmap of the template; the window also reads
 // "connect.bmp" from the current directory and realises that image's palette

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CInitDlg: the question before the player's memory is initialized (template
 // 142), with the choice of a check for bad blocks. White text on the body
 // colour, no skin bitmap and no shape; the body can be dragged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMainDlg: the program's main window (template 102). It owns the device
 // session, looks for the player at start-up, shows the player's directory in a
 // list and the selected memory's figures as a bar and a status line, switches

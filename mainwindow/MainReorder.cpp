@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's operations that change the player's directory without
 // moving file contents: a new order by dragging a row (sent by CommitOrder),
 // deleting the selected files, and initializing the memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's transfers: the progress callback, the display shared by
 // every transfer (lamps, file counter, progress bar, status line, buttons), the
 // batch of downloads that the user can stop, and the downloads of files chosen

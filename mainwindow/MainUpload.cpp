@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's other two transfers: sending the rows of a playlist to the
 // player (PLAYLST) and fetching the selected rows into a folder of the PC
 // (UPLOAD), after a check of the destination drive's free space.

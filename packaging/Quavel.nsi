@@ -1,9 +1,12 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer of Quavel, built by scripts/package:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe>
 ;            -DSIZE_KB=<installed size> -DICON=<icon file> Quavel.nsi
-; Installs into Program Files\Quavel, adds a Start-menu folder and an entry in
-; the list of installed programs. The uninstaller removes exactly the files it
-; installed and leaves the user's settings (HKCU\Software\Kestry\Quavel) alone.
+; Shows the licence (an information page: the GPL asks no agreement for use),
+; installs into Program Files\Quavel with the licence and the third-party
+; notices, adds a Start-menu folder and an entry in the list of installed
+; programs. The uninstaller removes exactly the files it installed and leaves
+; the user's settings (HKCU\Software\Kestry\Quavel) alone.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -30,10 +33,17 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${MAKER}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${APP} ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${MAKER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${MAKER}. Licensed under the GNU GPL, version 3 or later."
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The licence to read, with "Next" and no box to tick.
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "Please read the licence of $(^NameDA)."
+!define MUI_LICENSEPAGE_TEXT_TOP "Press Page Down to see the rest of the licence."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Quavel is free software under the GNU General Public License, version 3 or later. You may use it without accepting anything; the licence sets the terms for copying and changing it."
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -55,6 +65,8 @@ Section "Quavel"
     File "${STAGE}\quavel-cli.exe"
     File "${STAGE}\Quavel.html"
     File "${STAGE}\connect.bmp"
+    File "${STAGE}\LICENSE.txt"
+    File "${STAGE}\THIRD-PARTY-NOTICES.txt"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     CreateDirectory "${START_MENU}"
@@ -89,6 +101,8 @@ Section "Uninstall"
     Delete "$INSTDIR\quavel-cli.exe"
     Delete "$INSTDIR\Quavel.html"
     Delete "$INSTDIR\connect.bmp"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The faults a virtual player suffers, all in one object so that a test switches
 // them on by name and each player keeps its own. Pages are numbered per memory:
 // on the internal memory page p of chip c is c * pages-per-chip + p, on the card

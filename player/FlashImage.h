@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contents of one memory of the player (the internal chips together, or the
 // card): pages of 512 data bytes and 16 spare bytes, in RAM and optionally in an
 // image file of pages x 528 bytes that is written through on every erase and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's modelled time. Every register access costs one microsecond, as a
 // real printer-port access roughly does, and so does every look at the clock, so
 // that a busy-wait on the clock alone still moves time forward. Time-outs of

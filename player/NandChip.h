@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One small-block NAND flash chip behind the player's controller: 512 + 16 byte
 // pages, erase units of 16 or 32 pages, erase sets bits and program clears them,
 // a ready line that drops for the modelled busy time of each operation.

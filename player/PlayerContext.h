@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the parts of one virtual player share: the modelled clock, the register
 // access counter, the power state, the busy times, the fault plan and the log.
 // Each player owns one; nothing is global.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's controller as seen from the printer port: it decodes the edges of
 // the control register into command strobes, data strobes, stream bytes and read
 // strobes, keeps the wake-up state, routes chip commands to the selected chip and

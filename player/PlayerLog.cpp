@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "player/PlayerLog.h"
 
 void CPlayerLog::Add(uint64_t access, EPlayerEvent kind, std::string text)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the virtual player noticed: protocol violations, faults that struck and
 // power events, each stamped with the index of the register access at which it
 // happened. Tests read it to see why traffic was rejected.

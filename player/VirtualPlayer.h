@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A virtual player behind a printer port: the controller and the flash chips of
 // the real player at the level of single register reads and writes, so that the
 // device link is tested on the exact traffic it produces. It sits at one port

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One row of a file list: texts made by whoever fills the list (the device session
 // from a player directory entry, the playlist code from a PC file). The list owns
 // the record once it is inserted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFileListCtrl: the report-style list of files that the main window (number and
 // title, size, bitrate, date/time) and the playlist window (number and path,
 // size) show. It subclasses the template's list view control, owns one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform-free half of the file list: the records behind the rows, the
 // text and picture each row shows, and how rows are renumbered when one goes
 // away or two change places. CFileListCtrl keeps the visible rows in step.

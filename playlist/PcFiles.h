@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operations through which everything that writes PC files works:
 // saved playlists, uploads (the window's and quavel-cli's), quavel-cli's get
 // and dump. Paths are narrow byte strings passed to the system unchanged (a

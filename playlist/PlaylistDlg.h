@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPlaylistDlg: the playlist window (template 134). The user puts together an
 // ordered list of PC files, opens and saves it as a playlist file, and sees how
 // much of the player's memory would be left after sending it. DOWN closes the

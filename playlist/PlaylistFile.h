@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist file: a header line and then one PC path per line, in the
 // platform's narrow character set. Files are written with CR LF line ends and
 // read with either. This is the platform-free half; CPlaylistDlg puts the rows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform-free rules of an upload (player to PC): which names on the player
 // may become file names in a PC folder, the destination folder's form, and the
 // message shown when the destination drive has too little room.

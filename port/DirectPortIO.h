@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer port through the processor's IN and OUT instructions. Only a
 // process that may execute them can use this backend: one that has been given
 // I/O privilege (Quavel needs Windows Vista or later, where user programs have

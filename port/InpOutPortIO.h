@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer port through the inpout32.dll driver DLL (its Inp32 and Out32
 // functions), for NT-family Windows, where a program may not execute IN/OUT
 // itself. The DLL is loaded at run time from the program's folder or the system's

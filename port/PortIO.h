@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer-port seam: the device link reaches the player only through these
 // three calls. Backends: the virtual player (tests, demonstrations), direct
 // IN/OUT instructions, and the inpout32 driver DLL on NT-family Windows.

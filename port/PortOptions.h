@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line options that choose the printer-port backend, and the
 // splitting of a Windows command line into words.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resource numbers of Quavel.rc: dialog templates, their controls, bitmaps,
 // region data, the icon and strings. Control numbers are named per window
 // because the windows reuse numbers for different controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WBalken: a horizontal bar showing how much of the player's memory is used,
 // drawn onto its owner's device context inside a bevelled frame.
 #pragma once

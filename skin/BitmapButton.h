@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBitmapButton: an owner-drawn push button that shows one of its bitmaps (up,
 // down, focus, disabled) instead of a text and a frame. The bitmaps are named
 // after the button's caption plus U, D, F or X. The parent dialog reflects the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDIB: a device-independent bitmap held in memory as it appears in a .BMP file:
 // an information block (the 40-byte header and a 256-entry colour table) and the
 // bottom-up pixel rows. The file half (construction, create, load, save, number of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing half of CDIB.
 #include "skin/DIB.h"
 

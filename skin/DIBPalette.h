@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDIBPalette: a logical palette built from a CDIB's colour table.
 #pragma once
 

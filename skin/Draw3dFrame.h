@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-pixel bevelled frame around a rectangle: light below and right, dark
 // above and left, two lines deep, optionally filled.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CHyperLink: a dialog's static text turned into a link. The text is drawn in
 // link colours and underlined, the pointer becomes a hand over it, a tooltip
 // shows the target, and a click (or the space bar while it has the focus) opens

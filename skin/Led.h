@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLed: a counter of seven-segment digits drawn onto its owner's device context.
 // The owner changes the value, invalidates the cells and calls Draw from its
 // paint handler.

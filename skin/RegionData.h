@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Region data: the byte layout of a window-shape resource (a 32-byte header and a
 // list of rectangles, all little-endian 32-bit fields), read and checked without
 // any platform call, so that tests and the shaping code agree on what a resource

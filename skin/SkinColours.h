@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colours of text that lies directly on a skin, and the solid body brush a
 // window creates once and answers its controls' colour queries with.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shaped, skinned windows: the outline from a region resource, the body from a
 // skin bitmap painted with black as the transparent colour, the body drag, and
 // the region-pending flag that each class of skinned window shares.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the wait cursor for the lifetime of the object, then restores the previous one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves the process's current directory and restores it when the object ends
 // (file dialogs change it as the user browses).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dialog box from a template, modal or modeless. One static dialog procedure
 // finds the object (passed in lParam at creation) and routes every message to the
 // virtual OnMessage, whose switch calls the virtual handlers below. No C++

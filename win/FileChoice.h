@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The choice of files that the platform's file-open dialog hands back in one
 // buffer, taken apart: the chosen files' full paths in the dialog's order, and
 // the folder the download dialog remembers for its next opening.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's file-open and file-save dialogs, run with the current
 // directory saved and restored around them (the dialog changes it as the user
 // browses), their choice taken apart into full paths.

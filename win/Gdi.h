@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RAII for GDI objects, device contexts and selections.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list view control in report view: the operations our lists use. Attach a
 // control to use it as is, or Subclass it when a derived class handles messages.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A control window subclassed with SetWindowSubclass; the reference data carries
 // the object, whose virtual WindowProc sees every message first. Messages that
 // the parent dialog reflects (WM_REFLECT_*) arrive here too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "win/TreeView.h"
 
 HTREEITEM CTreeView::InsertItem(HTREEITEM parent, HTREEITEM after, const char* text, int image,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tree view control: the operations the drive tree uses.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Non-owning window handle with typed one-liners over the messages we use.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Written by quavel_artgen: every file in res/art the resource script uses,
 # for OBJECT_DEPENDS of the resource object.
 set(QUAVEL_ART_FILES

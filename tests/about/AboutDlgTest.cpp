@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box on screen, driven from a second thread: its template, skin and
 // shape, the version line and the colour of its texts, both links and what
 // they open, OK, CLOSE and Esc, and its help topic.

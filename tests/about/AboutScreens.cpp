@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the About box, as it shows on the screen, as a .BMP file
 // in the folder named on the command line. scripts/screenshots runs it.
 #include <windows.h>

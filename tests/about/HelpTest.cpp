@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help: the help engine when the help file is there, else the user guide at
 // the topic's anchor (in the registered browser, else by the links' shell call), else one message naming
 // both files; and the guide the build writes beside Quavel.exe anchors every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link control on a dialog of its own: how it fits itself to its text in
 // each alignment, the colours it paints in and its underline, hovering with the
 // capture and the hand, the orders of focus and clicks, the keys that open it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for a web browser in the link tests: writes the command line it was
 // started with to the file named by QUAVEL_LINK_RECORD, and ends.
 #include <windows.h>

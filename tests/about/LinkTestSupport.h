@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the link tests: a recorder in place of the shell's open
 // call, a class root of their own under the user's key, and what a control
 // paints, read back as pixels.

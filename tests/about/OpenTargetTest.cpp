@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a link's target: the shell first, then the program registered for web
 // pages, started with a command line cut from its template. A recorder program
 // stands in for the browser and writes down the command line it got.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command of quavel-cli against the virtual player: what it prints, what
 // it returns, and what lands on the player and on the PC.
 #include "tests/cli/CliTestSupport.h"

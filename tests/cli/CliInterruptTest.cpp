@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C during long work: the operation stops between two blocks, the run
 // fails with exit code 1, and the player's directory is the old one or the new
 // one, never something in between.

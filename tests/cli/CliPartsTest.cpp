@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces of quavel-cli that stand on their own: upload name safety, the
 // --speed words, console and JSON texts, the progress line, card image sizes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What quavel-cli's get and dump leave on the PC when a file call, the free
 // space or the player fails: exit code 1 with the reason, the older file of the
 // same name as it was, nothing half-written beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs quavel-cli in-process on a virtual player whose images live in a
 // private folder, with its output captured.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ppdev backend: its ioctl sequence recorded against what the register
 // traffic must become, claim and release on every path, and whole quavel-cli
 // runs through ppdev answered by a virtual player.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the built quavel-cli as a user would (through Wine in the Windows build)
 # and checks exit codes and what reaches stdout and stderr when they are not a
 # terminal. cmake -DEXE=... -DEMULATOR=a|b|c -DWORK=dir -DVERSION=x.y.z -P RunExe.cmake

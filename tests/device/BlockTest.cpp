@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block protocol: chip addresses, spare areas, the exact traffic of one block
 // written and read, and the retry loops timed on the fake clock.
 #include <gtest/gtest.h>

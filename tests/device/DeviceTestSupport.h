@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the CRioDevice tests: the expected register traffic written out
 // step by step, and small directory builders.
 #pragma once

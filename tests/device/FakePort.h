@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recording, scripted stand-in for the printer port, for the unit tests of
 // CRioDevice. It logs every register access, runs a clock that advances on
 // each MilliClock call, and decodes the strobes loosely enough to answer

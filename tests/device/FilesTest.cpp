@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DownloadFile and UploadFile with temporary PC files against the fake port.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory read and write, format, the bad-block check, delete and reorder.
 #include <gtest/gtest.h>
 

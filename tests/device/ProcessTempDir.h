@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A temporary folder of this test process alone. ctest runs every test case as
 // its own process, two at a time: files under fixed names in the shared
 // temporary folder would be written, read and removed by two cases at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory block layout, checksums, names and block allocation.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register traffic of the printer-port transport, byte decoding, the ready
 // wait on a fake clock, and chip identification.
 #include <gtest/gtest.h>

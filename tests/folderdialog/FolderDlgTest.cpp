@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder selection dialog on real drives: the test gives Wine's prefix
 // extra drive letters of each type, mapped to temporary folders, and drives
 // the dialog's tree from a second thread as a user would: which drives it

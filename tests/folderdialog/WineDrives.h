@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Extra drive letters for a test, made through Wine's own mount manager (as
 // Wine's configuration tool does): each letter maps to a host folder and has a
 // drive type, so that the drive tree meets real fixed, removable, network,

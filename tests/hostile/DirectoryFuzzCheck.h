@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile directory images: what must hold for any directory block with valid
 // checksums, whatever its contents, through every device operation that reads
 // it. Shared by the libFuzzer target and the seeded mutation test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry for hostile directory images (built with clang only).
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile directory images with valid checksums: seeded edits aimed at the
 // fields that steer the operations (counts, block numbers, states, links, sizes,
 // names) go through every device operation and through the list rows of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two faults that once slipped in and must stay out: the size of a PC file of
 // 2 GB or more (a 32-bit size read it as negative or as its low bits), and a
 // region rectangle whose top lies strictly inside the band before it (which the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile region data: what must hold for any bytes given to the region parser
 // and the form check. Shared by the libFuzzer target and the mutation test.
 #pragma once

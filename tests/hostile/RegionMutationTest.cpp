@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile region data: the shipped window shapes, mutated at random and in the
 // header's sizing fields, never crash the parser or pass the form check in a
 // shape the platform would draw differently. Seeded: a failure repeats.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a modal dialog on the test's thread while a second thread drives it, as
 // a user would: find the window, press buttons, read their looks. Whatever the
 // driver leaves open is cancelled, so that a failing test never hangs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list control on screen: its columns, the texts and pictures of its
 // rows, and the visible rows after deleting and swapping.
 #include <gtest/gtest.h>

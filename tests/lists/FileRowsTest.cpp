@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records behind a file list: the picture and title of a row, and the
 // numbering of rows when one is deleted or two change places.
 #include <gtest/gtest.h>

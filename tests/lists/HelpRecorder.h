@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the help engine in the dialog tests: records every call
 // instead of opening help.
 #pragma once

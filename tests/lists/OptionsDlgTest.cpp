@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer speed options dialog on screen, driven from a second thread:
 // which buttons it shows held down or disabled, what OK, SETDEF, CANCEL and
 // CLOSE leave in the settings, its help, its shape, and that a connected

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the skinned pieces one after another and saves a picture of each as a
 // .BMP file in the folder named on the command line: the speed options dialog
 // (default and mixed states), a sheet of every button face on the body colour,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speed choice: what it reads and stores, which columns are usable, and
 // that the counts it hands over reach the device's next block transfer.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counting the status-register reads of one block transfer: the delay counts
 // are spent as status reads, so the count tells which counts a device used.
 // Include it before <windows.h>, which renames SetPort to the printer API's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changing the player's directory from the main window: rows dragged to a new
 // place (the order the player holds afterwards), DELETE over the selected rows,
 // and INIT with its dialog, with and without the check for bad blocks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window on the test's thread, driven from a second thread as a
 // user would, against a virtual player whose memory lives in image files; and
 // what the player holds afterwards, read back with a fresh device object and a

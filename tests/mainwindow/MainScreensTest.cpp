@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the main window as the user sees it, checked pixel by pixel where
 // the window draws itself (memory bar, file counter, status line), and saved as
 // .BMP files when QUAVEL_SCREENSHOT_DIR names a folder (scripts/screenshots):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloads from the main window: files chosen in the real file dialog (one,
 // several, a choice longer than 260 characters, a player that is full), files
 // dropped from the shell (a folder among them, a path longer than 259

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uploads from the main window into a folder of the PC chosen in the real
 // folder dialog (on drive letters the test defines in Wine's prefix), with the
 // free-space check and names that must not become PC paths; and a playlist

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on screen: connecting (with and without a player, the stored
 // ports), the memory switch with its held-down looks, the controls against the
 // template, the column widths between runs, help and the About box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device object against the virtual player: files through the whole link,
 // the directory block, the retry protocol and the pattern test.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A device object wired to a virtual player, with PC files in a private folder:
 // what the integration tests of the device link share.
 #pragma once

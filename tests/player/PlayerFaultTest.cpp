@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual player's faults, each switched on alone and seen at the registers.
 #include <gtest/gtest.h>
 

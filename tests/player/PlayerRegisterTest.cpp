@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual player at the register level: strobes, wake-up, identification,
 // NAND semantics, busy times, images and faults, driven by hand-made traffic.
 #include <gtest/gtest.h>

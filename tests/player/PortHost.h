@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw register traffic for the player's own tests: the strobes of the printer-port
 // protocol written by hand, so that the player is checked without the device object
 // and single strobes can be put in the wrong order on purpose.

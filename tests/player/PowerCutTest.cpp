@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Power cuts anywhere in every operation that writes (download into a player
 // that holds files, delete, reorder, initialize with and without the pattern
 // test, repair of a damaged directory), on the internal memory and on a card,

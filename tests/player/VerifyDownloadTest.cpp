@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Verified downloads against a virtual player whose cable flips a bit of a page
 // program: what a plain download lets through, what the read-back catches, the
 // one new sending, and the register traffic of each.

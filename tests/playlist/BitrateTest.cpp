@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitrate decoding against the published MPEG audio tables. The expected values
 // are written out here the way the standards print them (one line per bitrate
 // index, one column per layer), independently of the decoder's own arrays.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PC files that fail one chosen call. Every call is recorded by name ("open",
 // "write", "flush", "close", "replace", "remove", "free"); all but the failing
 // one are done by the system. A failed close still releases the file.

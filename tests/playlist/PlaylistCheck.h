@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What must hold for any bytes read as a playlist file: every row text is a
 // single line of at most kPlaylistPathChars characters without a NUL or
 // trailing white space, and the rows saved again read back as the same rows

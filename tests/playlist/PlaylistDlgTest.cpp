@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist window on screen, driven from a second thread: the enabling of
 // its buttons through a session of commands, rows from drops and from the real
 // file dialog, removing and moving rows, saving and opening with the bytes on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist file: reading rules on exact bytes, the bytes written, rows made
 // for PC files, and a save that cannot complete leaving the old file untouched.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names from the player that may or may not become PC file names, the upload
 // folder's backslash, and the free-space message with figures beyond 32 bits.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a test thread does to the playlist window and its file dialogs and
 // message boxes, the way a user would: drop files, click the list, select
 // rows, read the rows and statics, answer questions, type into file dialogs,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver DLL is never taken from the current directory: this test runs
 // from a folder without the DLL, with the current directory set to the folder
 // where the stand-in DLL lies.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the printer-port driver DLL in the port backend tests: a byte
 // per port address, and a driver that is open unless QUAVEL_FAKE_DRIVER says
 // "closed".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port backends of NT-family Windows: the driver DLL against a stand-in
 // DLL beside the test (used only while its driver is open, freed when it is
 // not used), and direct IN/OUT at addresses the process may not use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session against a virtual player: finding it, the stored settings, the
 // list rows, and the message of every user-level failure.
 #include <gtest/gtest.h>

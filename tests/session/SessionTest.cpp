@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session with nothing attached and without a printer-port backend.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Collaborators of the device session for tests: a message sink that records,
 // a port with nothing attached, and a session that counts its device objects.
 #pragma once

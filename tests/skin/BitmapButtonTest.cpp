@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bitmap buttons on the real options template: attaching, sizing, the face drawn
 // for every state combination (through the dialog's reflection), the latched
 // look through BM_SETSTATE, and the fall-backs for missing bitmaps.

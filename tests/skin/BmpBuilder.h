@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds .BMP file bytes field by field for the loader tests, independently of
 // CDIB's own writer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connect window's picture file: missing, damaged, without colours, good;
 // each with its message (or none) and palette, read from the current directory.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What must hold for any bytes given to the .BMP loader: it returns, and an image
 // it accepts is self-consistent and survives a save and reload unchanged. Shared
 // by the libFuzzer target and the mutation test.

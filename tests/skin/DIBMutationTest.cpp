@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile .BMP files: valid seeds of every header form and depth, mutated at
 // random and at the fields that size the reads, must never crash the loader (the
 // sanitizer build turns any stray access into a failure) and never yield an

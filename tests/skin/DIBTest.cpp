@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The portable half of CDIB: create, load from both header forms, save, and the
 // refusals that keep a damaged or hostile file from being trusted.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing half of CDIB and the palette built from its colour table.
 #include <gtest/gtest.h>
 

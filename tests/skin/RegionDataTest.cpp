@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Region-data parsing: the structural checks that stand between resource bytes
 // and the platform, and the stricter form check the window shapes must pass.
 #include <gtest/gtest.h>

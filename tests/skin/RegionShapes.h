@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four window shapes, written band by band as the art must draw them, for
 // tests on both platforms. Kept independent of the resource files so that a
 // fault in either shows up as a disagreement.

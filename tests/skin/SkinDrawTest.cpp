@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixels of the counter, the memory bar, the bevelled frame and the transparent
 // skin blit, drawn into a memory canvas and read back exactly.
 #include <gtest/gtest.h>

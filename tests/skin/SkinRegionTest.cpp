@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window shapes from the program's region resources, the failures of each step
 // with their messages, the once-per-opening rule, and the body drag.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the skin tests under Wine: a 32-bit memory canvas whose pixels can
 // be read back exactly, and a second thread that answers message boxes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quavel.exe as a user starts it: with a virtual player it finds the player,
 // reads its directory and shows the memory line; CLOSE, Esc and Enter end it.
 // Each run uses a copy of the program under a name of its own, so that it has

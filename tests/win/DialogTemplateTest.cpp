@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every dialog template loads, and its controls have the numbers, kinds,
 // captions and places (in dialog units, converted with MapDialogRect) that the
 // windows are built on.

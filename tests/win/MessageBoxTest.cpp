@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session's error messages: a message box with the stop icon, one OK button,
 // the application's name as caption, owned by the main window.
 #include "WinTestSupport.h"

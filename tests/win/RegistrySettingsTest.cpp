@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry store really writes HKEY_CURRENT_USER\Software\<company>\<app>\<section>
 // (read back here with the registry functions themselves), and the application's
 // names and help file follow the executable.

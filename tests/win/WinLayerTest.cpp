@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our thin Win32 layer on real windows: the dialog procedure's routing (modal,
 // modeless, the Enter/Esc defaults, exceptions that must not escape), control
 // subclassing with reflected messages, the list and tree views, GDI RAII and

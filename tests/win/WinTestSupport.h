@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the tests that open real windows under Wine: finding windows of a
 // process, waiting for a condition with a deadline, and reading texts without
 // blocking on a busy UI thread.

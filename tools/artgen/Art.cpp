@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/artgen/Art.h"
 
 #include "tools/artgen/ImageFile.h"
@@ -54,9 +55,11 @@ std::vector<ArtFile> BuildAllArt() {
     }
 
     // The lines for the resource script, and the files for its build dependencies.
-    std::string rc = "// Written by quavel_artgen: the bitmaps, icon and region data of the skins.\n"
+    std::string rc = "// SPDX-License-Identifier: GPL-3.0-or-later\n"
+                     "// Written by quavel_artgen: the bitmaps, icon and region data of the skins.\n"
                      "// Paths are relative to res/, the folder of the resource script.\n";
-    std::string cmake = "# Written by quavel_artgen: every file in res/art the resource script uses,\n"
+    std::string cmake = "# SPDX-License-Identifier: GPL-3.0-or-later\n"
+                        "# Written by quavel_artgen: every file in res/art the resource script uses,\n"
                         "# for OBJECT_DEPENDS of the resource object.\nset(QUAVEL_ART_FILES\n";
     for (const ArtFile& f : files) {
         if (f.resourceLine.empty()) continue;

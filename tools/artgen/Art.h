@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every picture of the program, and the list of files one run writes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Button faces: one chrome for every push button, pictures for the few that
 // show more than a caption. Up is raised, Down is sunk with its caption lit and
 // moved one pixel, Disabled is flat with a faded caption.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RGB drawing surface and the drawing primitives shared by every picture.
 #pragma once
 

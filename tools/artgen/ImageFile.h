@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Palette images and their files: .BMP (classic 40-byte header, 4 or 8 bits per
 // pixel, full colour table) and .ICO.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures beside the buttons: the player, the PC, the cable lamps, the
 // connect picture, the two image strips and the program icon.
 #include "tools/artgen/Art.h"

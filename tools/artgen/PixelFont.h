@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small built-in bitmap font: capitals, digits and a few signs, 7 pixels high,
 // proportional. Lower-case letters are drawn as capitals.
 #pragma once

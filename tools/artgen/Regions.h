@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window shapes: each is a list of horizontal bands, every band a list of
 // spans. They become the region-data resources and the outlines of the skins.
 #pragma once

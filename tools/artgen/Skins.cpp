@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five window skins. Each starts from its window shape (black outside it,
 // a rim and bevel along its edge) and adds wells behind the lists, grooves and
 // headings; wherever a button or a static text sits the skin is plain body colour.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colours and recurring details that make the pictures look like one product.
 #pragma once
 

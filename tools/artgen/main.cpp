@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quavel_artgen OUTPUT_DIR: draws every bitmap, the icon and the region data of
 // the program and writes them, with the resource lines that name them, into OUTPUT_DIR.
 #include "tools/artgen/Art.h"

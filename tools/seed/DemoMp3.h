@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small MP3 files made by the project: a run of MPEG-1 Layer III frames whose
 // headers are valid (so that the player's list shows their bitrate) around
 // quiet frame bodies. Used to seed the demonstration player and by tests.

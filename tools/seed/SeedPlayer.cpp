@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeds a new demonstration player with three small MP3 files, so that the
 // first start of Quavel with a virtual player shows the program at work.
 //
