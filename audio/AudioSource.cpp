@@ -203,6 +203,10 @@ bool CAudioSource::Open(const std::string& path, std::string& error)
         return false;
     }
     if (mpeg) {
+        // Counted in whole frames: without what the encoder added at both ends.
+        const int64_t gap = EncoderGapSamples(path, tags.start);
+        if (gap > 0 && gap < m_info.samples)
+            m_info.samples -= gap;
         const double seconds = m_info.Seconds();
         const int64_t audioBytes = tags.end - tags.start;
         m_info.kbps = p->bit_rate > 0 ? static_cast<int>(p->bit_rate / 1000)

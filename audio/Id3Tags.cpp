@@ -2,6 +2,7 @@
 #include "audio/Id3Tags.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -100,4 +101,31 @@ bool CopyWithoutTags(const std::string& path, const std::string& outPath, std::s
         return false;
     }
     return true;
+}
+
+int64_t EncoderGapSamples(const std::string& path, int64_t start)
+{
+    // Header, side information (by version and mode), then the tag.
+    constexpr int kXingFrames = 1, kXingBytes = 2, kXingToc = 4, kXingQuality = 8;
+    constexpr int kGapOffset = 21;   // in the encoder's extension: 12 bits delay, 12 bits padding
+    std::ifstream in(path, std::ios::binary);
+    uint8_t frame[256];
+    if (!ReadAt(in, start, frame, sizeof frame) || frame[0] != 0xFF || (frame[1] & 0xE0) != 0xE0)
+        return 0;
+    const bool mpeg1 = (frame[1] & 0x18) == 0x18;
+    const bool mono = (frame[3] & 0xC0) == 0xC0;
+    size_t at = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    if (std::memcmp(frame + at, "Xing", 4) != 0 && std::memcmp(frame + at, "Info", 4) != 0)
+        return 0;
+    const uint32_t flags = static_cast<uint32_t>(frame[at + 4]) << 24 | frame[at + 5] << 16 | frame[at + 6] << 8 |
+                           frame[at + 7];
+    at += 8 + ((flags & kXingFrames) ? 4 : 0) + ((flags & kXingBytes) ? 4 : 0) + ((flags & kXingToc) ? 100 : 0) +
+          ((flags & kXingQuality) ? 4 : 0);
+    if (at + kGapOffset + 3 > sizeof frame)
+        return 0;
+    for (size_t i = at; i < at + 4; ++i)
+        if (!std::isalnum(frame[i]))
+            return 0;
+    const uint8_t* g = frame + at + kGapOffset;
+    return (g[0] << 4 | g[1] >> 4) + ((g[1] & 0x0F) << 8 | g[2]);
 }

@@ -15,3 +15,8 @@ struct STagSpan {
 STagSpan FindTags(const std::string& path);
 // Writes the bytes between the tags, unchanged, to a new file outPath.
 bool CopyWithoutTags(const std::string& path, const std::string& outPath, std::string& error);
+
+// The samples an encoder put before and after the audio of an MPEG file, as
+// its information frame (Xing or Info, with the encoder's extension) at
+// offset start tells; 0 without one. A length counted in frames includes them.
+int64_t EncoderGapSamples(const std::string& path, int64_t start);

@@ -73,7 +73,7 @@ int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int kbps)
 
 int PlayerBlocks(int64_t bytes)
 {
-    return static_cast<int>(std::max<int64_t>(1, (bytes + kPlayerBlockBytes - 1) / kPlayerBlockBytes));
+    return static_cast<int>((bytes + kPlayerBlockBytes - 1) / kPlayerBlockBytes);
 }
 
 int64_t BatchBlocks(const std::vector<SFitFile>& files, int kbps)

@@ -27,7 +27,7 @@ int64_t Mp3OutputSamples(int64_t sourceSamples, int sourceRate);
 int64_t Mp3AudioFrames(int64_t outputSamples);
 // Bytes of the converted file.
 int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int kbps);
-// 32 KB blocks a file of this many bytes takes on the player (at least one).
+// 32 KB blocks a file of this many bytes takes on the player.
 int PlayerBlocks(int64_t bytes);
 
 // One file of a batch: converted (length known) or sent as it is (bytes known).

@@ -28,6 +28,12 @@ struct SCliOptions {
     bool json = false;
     bool check = false;      // format --check
     bool verify = false;     // put --verify
+    int bitrate = 128;       // put: kbit/s of converted files (--fit: the highest tried)
+    bool fit = false;        // put --fit
+    bool reencode = false;   // put --reencode
+    bool stripTags = false;  // put --strip-tags
+    bool noConvert = false;  // put --no-convert
+    bool dryRun = false;     // put --dry-run
     std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names
     std::string to = ".";    // get --to
     std::string in = ".";    // verify --in
