@@ -107,7 +107,7 @@ EConvertResult ConvertToMp3(const std::string& path, const std::string& mp3Path,
         return EConvertResult::Failed;
     const SAudioInfo& info = source.Info();
     const int rate = Mp3OutputRate(info.rate);
-    const int channels = info.channels == 1 ? 1 : 2;
+    const int channels = Mp3OutputChannels(info.channels);
     const int64_t target = Mp3OutputSamples(info.samples, info.rate);
     CMp3Encoder encoder;
     if (!source.Start(rate, channels, error) || !encoder.Start(rate, channels, kbps, mp3Path, error))

@@ -14,6 +14,9 @@ constexpr int64_t kEncoderDelay = 576;
 constexpr int64_t kLeastEndPadding = 576;
 // Bytes per frame are 144 * bit/s / rate for MPEG-1 Layer III.
 constexpr int64_t kFrameByteFactor = 144000;
+// The information frame holds the frame header and side information (21
+// bytes mono, 36 stereo) and the encoder's 156-byte tag.
+constexpr int64_t kInfoTagBytes = 156;
 
 }  // namespace
 
@@ -57,7 +60,12 @@ int64_t Mp3AudioFrames(int64_t outputSamples)
     return (encoded + padding) / kMp3FrameSamples;
 }
 
-int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int kbps)
+int Mp3OutputChannels(int sourceChannels)
+{
+    return sourceChannels == 1 ? 1 : 2;
+}
+
+int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int sourceChannels, int kbps)
 {
     const int64_t rate = Mp3OutputRate(sourceRate);
     const int64_t frames = Mp3AudioFrames(Mp3OutputSamples(sourceSamples, sourceRate));
@@ -67,8 +75,11 @@ int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int kbps)
     // to a byte; the first frame never is: (frames - 1) * fraction / rate,
     // rounded up, frames carry a padding byte.
     const int64_t padded = ((frames - 1) * fraction + rate - 1) / rate;
-    // The information frame is one unpadded frame of the same bitrate.
-    return whole + frames * whole + padded;
+    // The information frame is one unpadded frame of the same bitrate, when
+    // the tag fits into it.
+    const int64_t sideInfo = Mp3OutputChannels(sourceChannels) == 1 ? 21 : 36;
+    const int64_t info = whole >= sideInfo + kInfoTagBytes ? whole : 0;
+    return info + frames * whole + padded;
 }
 
 int PlayerBlocks(int64_t bytes)
@@ -80,7 +91,7 @@ int64_t BatchBlocks(const std::vector<SFitFile>& files, int kbps)
 {
     int64_t blocks = 0;
     for (const SFitFile& f : files)
-        blocks += PlayerBlocks(f.converts ? Mp3Bytes(f.samples, f.rate, kbps) : f.bytes);
+        blocks += PlayerBlocks(f.converts ? Mp3Bytes(f.samples, f.rate, f.channels, kbps) : f.bytes);
     return blocks;
 }
 

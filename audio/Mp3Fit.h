@@ -5,7 +5,9 @@
 // frames it makes: one information frame first (the encoder's tag with the
 // length and the gap at both ends, so that players trim it), then the audio
 // frames, each 144000 * bitrate / rate bytes with the remainder spread over
-// the frames as padding bytes. No ID3 tag is written.
+// the frames as padding bytes. At the lowest bitrates a frame is too small to
+// hold the information frame, and the encoder leaves it out. No ID3 tag is
+// written.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -25,8 +27,10 @@ int64_t Mp3OutputSamples(int64_t sourceSamples, int sourceRate);
 // Audio frames the encoder makes for this many samples: it adds its start
 // delay and pads the end to whole frames with at least half a frame to spare.
 int64_t Mp3AudioFrames(int64_t outputSamples);
+// Channels of the converted file: mono stays mono, more become stereo.
+int Mp3OutputChannels(int sourceChannels);
 // Bytes of the converted file.
-int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int kbps);
+int64_t Mp3Bytes(int64_t sourceSamples, int sourceRate, int sourceChannels, int kbps);
 // 32 KB blocks a file of this many bytes takes on the player.
 int PlayerBlocks(int64_t bytes);
 
@@ -35,6 +39,7 @@ struct SFitFile {
     bool converts = false;
     int64_t samples = 0;     // converts: source samples per channel
     int rate = 0;            // converts: source sampling rate
+    int channels = 0;        // converts: source channels
     int64_t bytes = 0;       // sent as it is: its size
 };
 

@@ -58,6 +58,7 @@ bool CCliConvert::Plan(const CRioDevice& device, std::string& error)
         f.converts = send == ESendAs::Converted;
         f.samples = info.samples;
         f.rate = info.rate;
+        f.channels = info.channels;
         if (send == ESendAs::WithoutTags) {
             const STagSpan tags = FindTags(path);
             f.bytes = tags.end - tags.start;
@@ -85,7 +86,7 @@ bool CCliConvert::Plan(const CRioDevice& device, std::string& error)
             p.send[i] = PlanSend(p.info[i], p.options);
     }
     for (size_t i = 0; i < fit.size(); ++i)
-        p.bytes.push_back(p.send[i] == ESendAs::Converted ? Mp3Bytes(fit[i].samples, fit[i].rate, p.options.kbps)
+        p.bytes.push_back(p.send[i] == ESendAs::Converted ? Mp3Bytes(fit[i].samples, fit[i].rate, fit[i].channels, p.options.kbps)
                                                           : fit[i].bytes);
     return true;
 }
