@@ -91,11 +91,10 @@ struct CAudioSource::SImpl {
 int CAudioSource::SImpl::OpenInput(const std::string& path, int64_t tagBytes, std::string& error)
 {
     Close();
+    // A file that cannot be opened is left to the download, which says so in its own words.
     int r = avio_open(&io, path.c_str(), AVIO_FLAG_READ);
-    if (r < 0) {
-        error = "it cannot be read (" + Reason(r) + ")";
-        return -1;
-    }
+    if (r < 0)
+        return 0;
     // The name plays no part: an empty one gives the probe nothing but the bytes.
     const AVInputFormat* input = nullptr;
     const int score = av_probe_input_buffer2(io, &input, "", nullptr, 0, static_cast<unsigned>(tagBytes + kProbeBytes));
