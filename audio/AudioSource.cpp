@@ -110,6 +110,9 @@ int CAudioSource::SImpl::OpenInput(const std::string& path, int64_t tagBytes, st
     r = avformat_open_input(&format, "", input, nullptr);
     if (r >= 0)
         r = avformat_find_stream_info(format, nullptr);
+    // MPEG audio goes as it is, as it always did, even when it cannot be read through.
+    if (r < 0 && std::strcmp(input->name, "mp3") == 0)
+        return 0;
     if (r < 0) {
         error = "the data is corrupt or truncated (" + Reason(r) + ")";
         return -1;
@@ -197,7 +200,7 @@ bool CAudioSource::Open(const std::string& path, std::string& error)
     av_packet_free(&packet);
     if (m_info.samples <= 0 && countable)
         m_info.samples = av_rescale_q(counted, s->time_base, perSample);
-    if (m_info.samples <= 0) {
+    if (m_info.samples <= 0 && !mpeg) {
         error = "its length cannot be read";
         return false;
     }
@@ -206,10 +209,13 @@ bool CAudioSource::Open(const std::string& path, std::string& error)
         const int64_t gap = EncoderGapSamples(path, tags.start);
         if (gap > 0 && gap < m_info.samples)
             m_info.samples -= gap;
+        // Without a length (and a bitrate) it is never re-encoded: it goes as it is.
         const double seconds = m_info.Seconds();
         const int64_t audioBytes = tags.end - tags.start;
-        m_info.kbps = p->bit_rate > 0 ? static_cast<int>(p->bit_rate / 1000)
-                                      : static_cast<int>(audioBytes * 8 / seconds / 1000 + 0.5);
+        if (p->bit_rate > 0)
+            m_info.kbps = static_cast<int>(p->bit_rate / 1000);
+        else if (seconds > 0)
+            m_info.kbps = static_cast<int>(audioBytes * 8 / seconds / 1000 + 0.5);
     }
     m_impl->Close();
     m_path = path;

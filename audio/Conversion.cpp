@@ -88,7 +88,7 @@ ESendAs PlanSend(const SAudioInfo& info, const SConvertOptions& options)
 {
     if (!options.convert || info.kind == EAudioKind::NotAudio)
         return ESendAs::AsIs;
-    if (info.kind == EAudioKind::Other || (options.reencode && info.kbps > options.kbps))
+    if (info.kind == EAudioKind::Other || (options.reencode && info.samples > 0 && info.kbps > options.kbps))
         return ESendAs::Converted;
     return options.stripTags ? ESendAs::WithoutTags : ESendAs::AsIs;
 }
