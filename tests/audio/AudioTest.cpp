@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -291,8 +292,10 @@ TEST(Mp3FitTest, FitPicksTheHighestBitrateAtWhichTheBatchFits)
 TEST_F(CAudioTest, BadInputIsRefusedNamingTheFileAndLeavesNothingBehind)
 {
     const std::string flac = Input("long.flac", "sample_rate=44100:duration=3", "-ac 2");
+    // Cut where a frame starts: every frame left decodes, the length falls short.
     std::vector<uint8_t> bytes = ReadFile(flac);
-    bytes.resize(bytes.size() / 2);
+    const uint8_t sync[] = {0xFF, 0xF8};
+    bytes.erase(std::search(bytes.begin() + bytes.size() / 2, bytes.end(), sync, sync + 2), bytes.end());
     WriteFile(Path("half.flac"), bytes);
     bytes = ReadFile(flac);
     for (size_t i = bytes.size() / 3; i < bytes.size() / 3 + 3000; ++i)
@@ -314,7 +317,9 @@ TEST_F(CAudioTest, BadInputIsRefusedNamingTheFileAndLeavesNothingBehind)
         SCOPED_TRACE(c.path);
         if (c.reason == "operation interrupted")
             InterruptAt(1);
-        const SCliRun put = Cli({"put", c.path});
+        // What can be told without decoding is refused before the first file of the batch is sent.
+        const bool known = c.reason == "no audio stream" || c.reason == "protected (DRM)";
+        const SCliRun put = known ? Cli({"put", flac, c.path}) : Cli({"put", c.path});
         EXPECT_EQ(put.code, kExitFailed);
         EXPECT_NE(put.err.find(c.reason), std::string::npos) << put.err;
         if (c.reason != "operation interrupted") {
