@@ -134,6 +134,13 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     put->add_flag("--verify", o.verify,
                   "read each file back and compare it with the PC file; a difference sends it once more, a "
                   "second one fails");
+    put->add_option("--bitrate", o.bitrate, "kbit/s of files converted to MP3 (default 128; with --fit the highest)")
+        ->check(CLI::IsMember({32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}));
+    put->add_flag("--fit", o.fit, "convert at the highest bitrate at which all files fit into the free memory");
+    put->add_flag("--reencode", o.reencode, "convert MP3 files above the bitrate too");
+    put->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
+    put->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
+    put->add_flag("--dry-run", o.dryRun, "show what would be sent, and at what size, without changing anything");
     CLI::App* get = app.add_subcommand("get", "upload player files to the PC");
     get->add_option("NAME", o.paths, "names on the player")->required();
     get->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");

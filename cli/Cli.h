@@ -30,6 +30,12 @@ struct SCliOptions {
     bool json = false;
     bool check = false;      // format --check
     bool verify = false;     // put --verify
+    int bitrate = 128;       // put: kbit/s of converted files (--fit: the highest tried)
+    bool fit = false;        // put --fit
+    bool reencode = false;   // put --reencode
+    bool stripTags = false;  // put --strip-tags
+    bool noConvert = false;  // put --no-convert
+    bool dryRun = false;     // put --dry-run, repair --dry-run
     std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names
     std::string to = ".";    // get --to, extract --to
     std::string in = ".";    // verify --in
@@ -37,7 +43,6 @@ struct SCliOptions {
     int position = 0;        // move, counted from 1
     std::string dumpDir;
     std::string image;       // list --image, extract and restore: a dump image file
-    bool dryRun = false;     // repair --dry-run
     std::string salvage;     // repair --salvage: folder for what dropped entries hold
     SCliBackend backend;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CliConvert.h"
 #include "cli/CliFiles.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliPorts.h"
@@ -316,22 +317,32 @@ int CCliCommands::Info()
 
 int CCliCommands::Put()
 {
-    // Every name is converted before anything is sent.
-    std::vector<std::string> names(m_options.paths.size());
+    // Every file is identified and every name converted before anything is sent.
+    CCliConvert convert(m_options, m_io.out);
+    std::string error;
+    if (!convert.Plan(Device(), error)) {
+        Fail(kDownloadFailed + error);
+        return kExitFailed;
+    }
+    std::vector<std::string> names(m_options.paths.size()), shown;
     for (size_t i = 0; i < names.size(); ++i) {
-        std::string error;
-        if (!m_names.ToPlayer(BaseName(m_options.paths[i].c_str()), false, names[i], error)) {
+        if (!m_names.ToPlayer(convert.PlayerName(i), false, names[i], error)) {
             Fail(kDownloadFailed + error);
             return kExitFailed;
         }
+        shown.push_back(m_names.Show(StoredName(names[i])));
+    }
+    if (m_options.dryRun) {
+        convert.Show(shown);
+        return kExitDone;
     }
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::string& path = m_options.paths[i];
-        if (InterruptRequested()) {
-            Fail(std::string(kDownloadFailed) + "operation interrupted");
+        std::string path;
+        if (InterruptRequested() || !convert.Prepare(i, m_progress, path, error)) {
+            Fail(kDownloadFailed + (error.empty() ? std::string("operation interrupted") : error));
             return kExitFailed;
         }
-        m_progress.Begin("put " + std::string(BaseName(path.c_str())));
+        m_progress.Begin("put " + std::string(BaseName(m_options.paths[i].c_str())));
         const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback(), names[i].c_str());
         m_progress.End(ok);
         // After a failure the directory image no longer matches the player: stop.
