@@ -149,6 +149,15 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     verify->add_option("NAME", o.paths, "names on the player (default: every file)");
     verify->add_option("--in", o.in, "folder of the PC files (default: the current one)")->type_name("DIR");
 
+    CLI::App* sync = app.add_subcommand(
+        "sync", "make the player hold exactly a list (playlist, .m3u/.m3u8, folder or files), in its order");
+    sync->add_option("SOURCE", o.paths, "playlist files, folders or music files")->required();
+    sync->add_flag("--dry-run", o.dryRun, "print the plan and change nothing");
+    sync->add_flag("--json", o.json, "print the plan and the outcome as JSON");
+    sync->add_flag("--verify", o.verify,
+                   "also compare the content of files already there, and read each file sent back");
+    sync->add_flag("--recursive", o.recursive, "take the music files of subfolders too");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -156,7 +165,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
         return code == 0 ? kExitDone : kExitUsage;
     }
 
-    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify})
+    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify, sync})
         if (sub->parsed())
             o.command = sub->get_name();
     std::string error;

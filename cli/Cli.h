@@ -22,13 +22,15 @@ struct SCliIo {
 
 // What the command line asks for.
 struct SCliOptions {
-    std::string command;     // list, info, put, get, rm, move, format, dump, verify
+    std::string command;     // list, info, put, get, rm, move, format, dump, verify, sync
     bool card = false;       // the external memory (card) instead of the internal one
     int delays[3] = {20000, 100, 2};   // IODelayInit, IODelayTx, IODelayRx
     bool json = false;
     bool check = false;      // format --check
-    bool verify = false;     // put --verify
-    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names
+    bool verify = false;     // put --verify, sync --verify
+    bool dryRun = false;     // sync --dry-run
+    bool recursive = false;  // sync --recursive
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names; sync: sources
     std::string to = ".";    // get --to
     std::string in = ".";    // verify --in
     std::string name;        // move

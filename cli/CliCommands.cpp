@@ -128,6 +128,8 @@ int CCliCommands::Run()
             result = Dump();
         else if (c == "verify")
             result = Verify();
+        else if (c == "sync")
+            result = Sync();
     }
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();

@@ -51,6 +51,7 @@ private:
     int Format();
     int Dump();
     int Verify();
+    int Sync();     // CliSync.cpp
 
     void Fail(const std::string& text);     // a failure in the session's style
     // A name typed on the command line as the player stores it; false after

@@ -37,6 +37,7 @@ constexpr int kOperationButtons[] = {IDC_MAIN_CLOSE, IDC_MAIN_PLAYLST, IDC_MAIN_
 constexpr const char* kNotFoundText = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
 constexpr const char* kWindowTitle = "Quavel";
 constexpr const char* kVerifyDownloadsText = "Verify downloads";
+constexpr const char* kSyncPlaylistText = "Sync with playlist...";
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -86,6 +87,7 @@ bool CMainDlg::OnInitDialog()
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
         ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
                       kVerifyDownloadsText);
+        ::AppendMenuA(menu, MF_STRING, IDM_SYNCPLAYLIST, kSyncPlaylistText);
     }
 
     HICON icon = ::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN));
@@ -434,6 +436,10 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
     }
     if ((command & 0xFFF0) == IDM_VERIFYDOWNLOADS) {
         OnVerifyDownloads();
+        return true;
+    }
+    if ((command & 0xFFF0) == IDM_SYNCPLAYLIST) {
+        OnSyncPlaylist();
         return true;
     }
     return false;

@@ -202,6 +202,8 @@ private:
     void OnSpeedOptions();
     void OnAbout();
     void OnVerifyDownloads();
+    // "Sync with playlist..." (MainSync.cpp).
+    void OnSyncPlaylist();
     void OnDownloadChosenFiles();
     void OnDeleteFiles();
     void OnInitialize();

@@ -43,6 +43,8 @@
 // System menu commands of the About and the "Verify downloads" entries.
 #define IDM_ABOUTBOX 16
 #define IDM_VERIFYDOWNLOADS 32
+// System menu command of "Sync with playlist...".
+#define IDM_SYNCPLAYLIST 0x0240
 
 // Main window (102).
 #define IDC_MAIN_CLOSE 1
