@@ -277,6 +277,13 @@ TEST_F(OperationsTest, DeleteRefusesABrokenChain)
     EXPECT_EQ(7, dev.GetErrorCode());
     EXPECT_STREQ("invalid block chain of file 'c.mp3', initialization recommended", dev.GetErrorText());
     EXPECT_EQ(before, Image());
+    // Several at once: the sound a.mp3 stays too; slots not in use or named twice are refused.
+    const int withBroken[] = {0, 2}, twice[] = {0, 0}, beyond[] = {3};
+    EXPECT_FALSE(dev.DeleteEntries(withBroken, 2));
+    EXPECT_FALSE(dev.DeleteEntries(twice, 2));
+    EXPECT_FALSE(dev.DeleteEntries(beyond, 1));
+    EXPECT_EQ(kRioErrPosition, dev.GetErrorCode());
+    EXPECT_EQ(before, Image());
 
     dev.SetBlockLink(6, 9000);     // beyond the tables
     before = Image();

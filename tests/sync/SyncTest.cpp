@@ -72,6 +72,9 @@ TEST_F(CSyncTest, RefusalsChangeNothing)
     std::filesystem::create_directories(Path("other"));
     const std::string twin = MakeFile("other/a.mp3", 100, 4);
     const std::string big = Make("list", {"big.mp3", 62 * 32768, 5});
+    std::vector<std::string> many;
+    for (int i = 0; i < 61; ++i)
+        many.push_back(Make("many", {("m" + std::to_string(i) + ".mp3").c_str(), 10, 1}));
     const std::string playlist = Path("own.pst");
     const std::string own = "[Playlist]\r\n" + Path("gone1.mp3") + "\r\n" + Path("list") + "\r\n" + Path("gone2.mp3") + "\r\n";
     ASSERT_TRUE(WriteFile(playlist, std::vector<uint8_t>(own.begin(), own.end())));
@@ -86,6 +89,7 @@ TEST_F(CSyncTest, RefusalsChangeNothing)
         {{list, twin}, {"'" + twin + "' and '" + Path("list/a.mp3") + "' would both be stored as 'a.mp3'"}},
         {{list, big}, {"the list does not fit: the files to send need 68 blocks of 32 KB, 63 are free once the "
                        "deletes are done"}},
+        {many, {"the list has 61 files; the player holds at most 60"}},
 #ifndef _WIN32
         {{"/dev/null"}, {"'/dev/null' is a device, not a file"}},
 #endif
