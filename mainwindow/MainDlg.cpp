@@ -82,12 +82,12 @@ bool CMainDlg::OnInitDialog()
     HMENU menu = GetSystemMenu();
     if (menu != nullptr) {
         ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, IDM_SYNCPLAYLIST, kSyncPlaylistText);
         char about[128] = "";
         if (::LoadStringA(ResourceInstance(), IDS_ABOUTBOX, about, sizeof about) > 0)
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
         ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
                       kVerifyDownloadsText);
-        ::AppendMenuA(menu, MF_STRING, IDM_SYNCPLAYLIST, kSyncPlaylistText);
     }
 
     HICON icon = ::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN));
