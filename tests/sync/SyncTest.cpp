@@ -129,11 +129,15 @@ TEST_F(CSyncTest, FoldersGiveTheirMusicFilesSortedByName)
 {
     for (const char* name : {"b.MP3", "a.mp3", "notes.txt", "sub/c.mp3", "sub/deeper/d.mp2"})
         Make("tree", {name, 10, 1});
-    const std::string tree = Path("tree");
-    EXPECT_EQ(ReadSyncSources({tree}, false).paths, (std::vector<std::string>{tree + "/a.mp3", tree + "/b.MP3"}));
+#ifdef _WIN32
+    const std::string tree = Path("tree") + "\\", sub = "sub\\";
+#else
+    const std::string tree = Path("tree") + "/", sub = "sub/";
+#endif
+    EXPECT_EQ(ReadSyncSources({tree}, false).paths, (std::vector<std::string>{tree + "a.mp3", tree + "b.MP3"}));
     EXPECT_EQ(ReadSyncSources({tree}, true).paths,
-              (std::vector<std::string>{tree + "/a.mp3", tree + "/b.MP3", tree + "/sub/c.mp3",
-                                        tree + "/sub/deeper/d.mp2"}));
+              (std::vector<std::string>{tree + "a.mp3", tree + "b.MP3", tree + sub + "c.mp3",
+                                        tree + sub + "deeper" + sub.back() + "d.mp2"}));
 }
 
 TEST(SyncPlanLine, CountsSizeAndTime)
