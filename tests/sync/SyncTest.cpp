@@ -14,6 +14,7 @@ struct SStartCase {
     const char* title;
     std::vector<SSyncFileSpec> start;
     int sent;
+    bool verify = false;
 };
 
 // Same seed and size: the same file as the list's.
@@ -23,6 +24,8 @@ const SStartCase kStarts[] = {
     {"subset", {{"b.mp3", 33000, 2}}, 2},
     {"same files, other order", {{"c.mp3", 5000, 3}, {"a.mp3", 70000, 1}, {"b.mp3", 33000, 2}}, 0},
     {"same names, other sizes", {{"a.mp3", 50000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 6000, 8}}, 2},
+    {"same name and size, other content, verified", {{"a.mp3", 70000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 5000, 3}}, 1,
+     true},
     // 60 of the card's 63 blocks: the list fits only once these are gone.
     {"full player", {{"x.mp3", 40 * 32768, 5}, {"y.mp3", 20 * 32768, 6}}, 3},
 };
@@ -35,7 +38,7 @@ TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
         Start(c.start);
         const std::string list = List(kList);
 
-        const SCliRun run = Sync(list);
+        const SCliRun run = Sync(list, c.verify ? std::vector<std::string>{"--verify"} : std::vector<std::string>{});
         ASSERT_EQ(run.code, kExitDone) << run.err;
         const nlohmann::json j = nlohmann::json::parse(run.out);
         EXPECT_EQ(j["outcome"]["sent"], c.sent);
