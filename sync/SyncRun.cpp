@@ -21,6 +21,8 @@ SSyncOutcome RunSyncPlan(CRioSession& session, const std::vector<SSyncFile>& lis
         const SSyncFile& file = list[plan.sends[n]];
         if (hooks.beforeSend && !hooks.beforeSend(n, file))
             return outcome;
+        // A conversion that is made only for the files sent writes its
+        // temporary MP3 here, as pcPath, and removes it after the download.
         const bool ok = session.DownloadFile(file.pcPath.c_str(), hooks.progress, file.name.c_str());
         if (hooks.afterSend)
             hooks.afterSend(file, ok);
