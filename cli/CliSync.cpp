@@ -26,7 +26,7 @@ nlohmann::ordered_json Names(const std::vector<std::string>& names)
     return a;
 }
 
-}  // namespace
+} // namespace
 
 int CCliCommands::Sync()
 {

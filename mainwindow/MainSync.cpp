@@ -17,8 +17,7 @@
 
 namespace {
 
-constexpr const char kSyncFilter[] =
-    "Playlist Files (*.pst;*.m3u;*.m3u8)\0*.pst;*.m3u;*.m3u8\0All Files(*.*)\0*.*\0";
+constexpr const char kSyncFilter[] = "Playlist Files (*.pst;*.m3u;*.m3u8)\0*.pst;*.m3u;*.m3u8\0All Files(*.*)\0*.*\0";
 constexpr const char* kSyncTitle = "Sync with playlist";
 constexpr const char* kSyncExtension = "pst";
 constexpr DWORD kSyncPathBuffer = 1024;
@@ -33,7 +32,7 @@ std::string Lines(const std::vector<std::string>& lines)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 void CMainDlg::OnSyncPlaylist()
 {
@@ -58,7 +57,7 @@ void CMainDlg::OnSyncPlaylist()
     std::vector<SSyncFile> list;
     std::vector<std::string> problems = sources.problems;
     const PlayerNameOf nameOf = [](const std::string& base, std::string& name, std::string&) {
-        name = base;   // the window's paths are in the code page the player stores
+        name = base; // the window's paths are in the code page the player stores
         return true;
     };
     if (problems.empty())

@@ -31,14 +31,11 @@ constexpr double kProgramBusyMicros = 200;
 constexpr double kReadBusyMicros = 10;
 constexpr double kMicrosPerAccess = 1;
 
-int BlocksOf(uint64_t bytes)
-{
-    return static_cast<int>((bytes + kRioBlockSize - 1) / kRioBlockSize);
-}
+int BlocksOf(uint64_t bytes) { return static_cast<int>((bytes + kRioBlockSize - 1) / kRioBlockSize); }
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
-}  // namespace
+} // namespace
 
 bool PrepareSyncFiles(const std::vector<std::string>& paths, const PlayerNameOf& nameOf, std::vector<SSyncFile>& files,
                       std::vector<std::string>& problems)
@@ -91,7 +88,8 @@ SSyncPlan MakeSyncPlan(const CRioDevice& image, const std::vector<SSyncFile>& li
             char name[kRioNameSize + 1];
             entries[size_t(slot)].GetName(name);
             const bool differing = size_t(slot) < differs.size() && differs[size_t(slot)];
-            if (!claimed[size_t(slot)] && !differing && list[i].name == name && list[i].size == entries[size_t(slot)].size)
+            if (!claimed[size_t(slot)] && !differing && list[i].name == name &&
+                list[i].size == entries[size_t(slot)].size)
                 kept = slot;
         }
         plan.keptSlot.push_back(kept);
@@ -147,10 +145,12 @@ double ModelledBlockMicros(int delayInit, int delayTx, int delayRx, bool card, b
     const double wake = 4.0 * delayInit + kWakeAccesses;
     const int pages = kRioPagesPerBlock;
     if (read)
-        return kMicrosPerAccess * (wake + pages * (kReadPageAccesses + kPageBytes * (kReadByteAccesses + 2.0 * delayRx))) +
+        return kMicrosPerAccess *
+                   (wake + pages * (kReadPageAccesses + kPageBytes * (kReadByteAccesses + 2.0 * delayRx))) +
                pages * kReadBusyMicros;
     const int units = kRioPagesPerBlock / (card ? 32 : 16);
-    return kMicrosPerAccess * (wake + units * (kEraseAccesses + 2.0 * delayTx) + pages * (kPageAccesses + 2.0 * delayTx)) +
+    return kMicrosPerAccess *
+               (wake + units * (kEraseAccesses + 2.0 * delayTx) + pages * (kPageAccesses + 2.0 * delayTx)) +
            units * kEraseBusyMicros + pages * kProgramBusyMicros;
 }
 
@@ -158,7 +158,8 @@ double ModelledPlanSeconds(const SSyncPlan& plan, const CRioDevice& device, bool
 {
     const bool card = device.GetMemory() != 0;
     const int init = device.GetIODelayInit(), tx = device.GetIODelayTx(), rx = device.GetIODelayRx();
-    const int directoryWrites = (plan.deletes.empty() ? 0 : 1) + static_cast<int>(plan.sends.size()) + (plan.reorder ? 1 : 0);
+    const int directoryWrites =
+        (plan.deletes.empty() ? 0 : 1) + static_cast<int>(plan.sends.size()) + (plan.reorder ? 1 : 0);
     double micros = (plan.sendBlocks + directoryWrites) * ModelledBlockMicros(init, tx, rx, card, false);
     if (verify)
         micros += plan.sendBlocks * ModelledBlockMicros(init, tx, rx, card, true);
@@ -177,6 +178,7 @@ std::string SyncPlanLine(const SSyncPlan& plan, double seconds)
         std::snprintf(time, sizeof time, "%ld s", total);
     char line[200];
     std::snprintf(line, sizeof line, "keep %d, delete %d, send %d (%.1f MB, about %s at the chosen speed)",
-                  plan.Keeps(), static_cast<int>(plan.deletes.size()), static_cast<int>(plan.sends.size()), double(plan.sendBytes) / (1024.0 * 1024.0), time);
+                  plan.Keeps(), static_cast<int>(plan.deletes.size()), static_cast<int>(plan.sends.size()),
+                  double(plan.sendBytes) / (1024.0 * 1024.0), time);
     return line;
 }

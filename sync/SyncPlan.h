@@ -13,10 +13,10 @@
 
 // One list entry as it would reach the player.
 struct SSyncFile {
-    std::string source;   // the PC file the list names
-    std::string pcPath;   // the PC file whose bytes are sent
-    std::string name;     // the name the player stores (its code page, at most 100 bytes)
-    uint64_t size = 0;    // bytes of pcPath
+    std::string source; // the PC file the list names
+    std::string pcPath; // the PC file whose bytes are sent
+    std::string name;   // the name the player stores (its code page, at most 100 bytes)
+    uint64_t size = 0;  // bytes of pcPath
 };
 
 // The player's name of a PC file's base name; false with the reason when it
@@ -30,14 +30,14 @@ bool PrepareSyncFiles(const std::vector<std::string>& paths, const PlayerNameOf&
                       std::vector<std::string>& problems);
 
 struct SSyncPlan {
-    std::vector<int> keptSlot;     // per list entry: the player slot that stays for it, or -1
-    std::vector<int> deletes;      // player slots that go, ascending
-    std::vector<size_t> sends;     // list entries sent, in list order
-    bool reorder = false;          // the order after the sends is not the list's
+    std::vector<int> keptSlot; // per list entry: the player slot that stays for it, or -1
+    std::vector<int> deletes;  // player slots that go, ascending
+    std::vector<size_t> sends; // list entries sent, in list order
+    bool reorder = false;      // the order after the sends is not the list's
     uint64_t sendBytes = 0;
-    int sendBlocks = 0;            // blocks the sends take (the directory block included)
-    int freeBlocks = 0;            // free blocks once the deletes are done
-    std::string refusal;           // why the plan cannot be carried out, or empty
+    int sendBlocks = 0;  // blocks the sends take (the directory block included)
+    int freeBlocks = 0;  // free blocks once the deletes are done
+    std::string refusal; // why the plan cannot be carried out, or empty
 
     int Keeps() const { return static_cast<int>(keptSlot.size() - sends.size()); }
     bool ChangesNothing() const { return deletes.empty() && sends.empty() && !reorder; }

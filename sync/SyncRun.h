@@ -18,7 +18,7 @@ struct SSyncOutcome {
     int deleted = 0;
     int sent = 0;
     bool reordered = false;
-    bool done = false;      // the player holds the list, in order
+    bool done = false; // the player holds the list, in order
 };
 
 struct SSyncHooks {

@@ -190,7 +190,7 @@ void ReadPlaylist(const std::string& playlist, SSyncSources& result)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool PcPathFromUtf8(const std::string& utf8, std::string& path)
 {

@@ -9,8 +9,8 @@
 #include <vector>
 
 struct SSyncSources {
-    std::vector<std::string> paths;     // PC files, in list order
-    std::vector<std::string> problems;  // one text per source or entry that cannot be used
+    std::vector<std::string> paths;    // PC files, in list order
+    std::vector<std::string> problems; // one text per source or entry that cannot be used
 };
 
 // Every source in turn; problems collects everything wrong (every missing file

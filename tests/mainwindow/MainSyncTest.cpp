@@ -12,7 +12,7 @@ using namespace maintest;
 TEST_F(MainWindowTest, SyncWithPlaylistLeavesThePlayerHoldingItInOrder)
 {
     MakePlayer();
-    Preload({"old.mp3", "b.mp3"});   // b.mp3 is the playlist's file already
+    Preload({"old.mp3", "b.mp3"}); // b.mp3 is the playlist's file already
     const std::string a = MakePcFile("a.mp3", 70000, 1);
     const std::string c = MakePcFile("c.mp3", 5000, 3);
     const std::string list = "#EXTM3U\r\n#EXTINF:1,C\r\nc.mp3\r\na.mp3\r\n" + pcFiles + "\\b.mp3\r\n";
@@ -56,4 +56,4 @@ TEST_F(MainWindowTest, SyncWithPlaylistLeavesThePlayerHoldingItInOrder)
     EXPECT_EQ(ReadBytes(pcFiles + "\\b.mp3"), on.files[2].bytes);
 }
 
-}  // namespace
+} // namespace

@@ -56,4 +56,4 @@ TEST_F(CSyncTest, PowerCutLeavesAStepsDirectoryAndASecondRunFinishes)
         EXPECT_GT(reached[s], 0) << "step " << s << " (" << torn << " torn directories in " << cuts << " cuts)";
 }
 
-}  // namespace
+} // namespace

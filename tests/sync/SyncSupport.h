@@ -20,7 +20,7 @@ struct SSyncFileSpec {
 
 class CSyncTest : public CCliTest {
 protected:
-    static constexpr uint8_t kCardCode = 0x64;   // 2 MB: 63 blocks for files
+    static constexpr uint8_t kCardCode = 0x64; // 2 MB: 63 blocks for files
 
     // The card holding these files (PC files in start/), in this order.
     void Start(const std::vector<SSyncFileSpec>& files)
@@ -31,7 +31,7 @@ protected:
         if (!files.empty())
             ASSERT_EQ(Run(args).code, kExitDone);
         else
-            ASSERT_EQ(Run({"--card", "list"}).code, kExitDone);  // makes the empty card
+            ASSERT_EQ(Run({"--card", "list"}).code, kExitDone); // makes the empty card
     }
 
     // An .m3u naming the files relative to itself, with the comments players write.

@@ -24,7 +24,9 @@ const SStartCase kStarts[] = {
     {"subset", {{"b.mp3", 33000, 2}}, 2},
     {"same files, other order", {{"c.mp3", 5000, 3}, {"a.mp3", 70000, 1}, {"b.mp3", 33000, 2}}, 0},
     {"same names, other sizes", {{"a.mp3", 50000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 6000, 8}}, 2},
-    {"same name and size, other content, verified", {{"a.mp3", 70000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 5000, 3}}, 1,
+    {"same name and size, other content, verified",
+     {{"a.mp3", 70000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 5000, 3}},
+     1,
      true},
     // 60 of the card's 63 blocks: the list fits only once these are gone.
     {"full player", {{"x.mp3", 40 * 32768, 5}, {"y.mp3", 20 * 32768, 6}}, 3},
@@ -79,7 +81,8 @@ TEST_F(CSyncTest, RefusalsChangeNothing)
     for (int i = 0; i < 61; ++i)
         many.push_back(Make("many", {("m" + std::to_string(i) + ".mp3").c_str(), 10, 1}));
     const std::string playlist = Path("own.pst");
-    const std::string own = "[Playlist]\r\n" + Path("gone1.mp3") + "\r\n" + Path("list") + "\r\n" + Path("gone2.mp3") + "\r\n";
+    const std::string own =
+        "[Playlist]\r\n" + Path("gone1.mp3") + "\r\n" + Path("list") + "\r\n" + Path("gone2.mp3") + "\r\n";
     ASSERT_TRUE(WriteFile(playlist, std::vector<uint8_t>(own.begin(), own.end())));
     struct SCase {
         std::vector<std::string> sources;
@@ -90,8 +93,9 @@ TEST_F(CSyncTest, RefusalsChangeNothing)
          {"'" + Path("gone1.mp3") + "' is missing", "'" + Path("list") + "' is a folder, not a file",
           "'" + Path("gone2.mp3") + "' is missing"}},
         {{list, twin}, {"'" + twin + "' and '" + Path("list/a.mp3") + "' would both be stored as 'a.mp3'"}},
-        {{list, big}, {"the list does not fit: the files to send need 68 blocks of 32 KB, 63 are free once the "
-                       "deletes are done"}},
+        {{list, big},
+         {"the list does not fit: the files to send need 68 blocks of 32 KB, 63 are free once the "
+          "deletes are done"}},
         {many, {"the list has 61 files; the player holds at most 60"}},
 #ifndef _WIN32
         {{"/dev/null"}, {"'/dev/null' is a device, not a file"}},
@@ -117,7 +121,10 @@ TEST(SyncSources, M3uEntriesAndEncodings)
     };
     const SCase cases[] = {
         {"#EXTM3U\r\n#EXTINF:5,T\r\n  a.mp3 \r\n\r\n/abs/b.mp3\n# c.mp3\n", false, {"a.mp3", "/abs/b.mp3"}},
-        {"\xEF\xBB\xBF" "caf\xC3\xA9.mp3\n", false, {"caf\xC3\xA9.mp3"}},
+        {"\xEF\xBB\xBF"
+         "caf\xC3\xA9.mp3\n",
+         false,
+         {"caf\xC3\xA9.mp3"}},
         // Not UTF-8: Windows-1252, the euro sign included.
         {"caf\xE9 \x80.mp3\n", false, {"caf\xC3\xA9 \xE2\x82\xAC.mp3"}},
         {"caf\xE9.mp3\n", true, {"caf\xE9.mp3"}},
@@ -153,4 +160,4 @@ TEST(SyncPlanLine, CountsSizeAndTime)
     EXPECT_EQ(SyncPlanLine(plan, 99.6), "keep 5, delete 3, send 7 (12.4 MB, about 1 min 40 s at the chosen speed)");
 }
 
-}  // namespace
+} // namespace
