@@ -60,23 +60,30 @@ int CCliCommands::Sync()
     SSyncPlan plan = MakeSyncPlan(d, list);
     if (m_options.verify) {
         // Entries that match by name and size are read back; one that differs
-        // is deleted and sent again.
-        std::vector<bool> differs(static_cast<size_t>(d.EntryCount()), false);
-        for (size_t i = 0; i < list.size(); ++i) {
-            const int slot = plan.keptSlot[i];
-            if (slot < 0)
-                continue;
-            bool same = false;
-            m_progress.Begin("compare " + m_names.Show(list[i].name));
-            const bool compared = d.CompareFile(slot, list[i].pcPath.c_str(), CCliProgress::Callback(), same);
-            m_progress.End(compared);
-            if (!compared) {
-                Fail(std::string(kSyncFailed) + d.GetErrorText());
-                return kExitFailed;
+        // is deleted and sent again. A new plan may keep another entry of that
+        // name and size instead: it is read back in turn.
+        const size_t count = static_cast<size_t>(d.EntryCount());
+        std::vector<bool> differs(count, false), compared(count, false);
+        for (bool replan = true; replan;) {
+            replan = false;
+            for (size_t i = 0; i < list.size(); ++i) {
+                const int slot = plan.keptSlot[i];
+                if (slot < 0 || compared[size_t(slot)])
+                    continue;
+                bool same = false;
+                m_progress.Begin("compare " + m_names.Show(list[i].name));
+                const bool ok = d.CompareFile(slot, list[i].pcPath.c_str(), CCliProgress::Callback(), same);
+                m_progress.End(ok);
+                if (!ok) {
+                    Fail(std::string(kSyncFailed) + d.GetErrorText());
+                    return kExitFailed;
+                }
+                compared[size_t(slot)] = true;
+                differs[size_t(slot)] = !same;
+                replan = replan || !same;
             }
-            differs[static_cast<size_t>(slot)] = !same;
+            plan = MakeSyncPlan(d, list, differs);
         }
-        plan = MakeSyncPlan(d, list, differs);
     }
     if (!plan.refusal.empty())
         return refuse({plan.refusal});
