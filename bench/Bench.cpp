@@ -7,7 +7,10 @@
 //   host speed of a full 32 MB memory written file by file and read back,
 //   the cost of identifying the chip again on the open link after each
 //   operation's last block (the check that tells a vanished player from a
-//   successful transfer).
+//   successful transfer),
+//   the register accesses of a sync that finds nothing to change against
+//   those of list (both as quavel-cli runs them: find the player, read the
+//   directory), and the sync plan's modelled block times beside the measured ones.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -15,8 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
+#include "device/MessageSink.h"
+#include "device/PortProvider.h"
 #include "device/RioDevice.h"
+#include "device/RioSession.h"
 #include "player/VirtualPlayer.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncRun.h"
+#include "sync/SyncSources.h"
 
 namespace {
 
@@ -120,9 +130,11 @@ bool ModelCases()
                 if (!Check(ok, dev, op))
                     return false;
                 const double seconds = static_cast<double>(player.Micros() - start) / 1e6;
-                std::printf("op=%s memory=%s speed=%s model_ms=%.1f model_kbps=%.1f model_kBps=%.1f\n", op, m.name,
-                            s.name, seconds * 1e3, kRioBlockSize * 8 / 1000.0 / seconds,
-                            kRioBlockSize / 1024.0 / seconds);
+                std::printf("op=%s memory=%s speed=%s model_ms=%.1f model_kbps=%.1f model_kBps=%.1f "
+                            "sync_plan_ms=%.1f\n",
+                            op, m.name, s.name, seconds * 1e3, kRioBlockSize * 8 / 1000.0 / seconds,
+                            kRioBlockSize / 1024.0 / seconds,
+                            ModelledBlockMicros(s.init, s.tx, s.rx, m.select != 0, !write) / 1e3);
             }
         }
     }
@@ -266,12 +278,82 @@ bool VanishCheckCost()
     return true;
 }
 
+class CQuietSink : public CMessageSink {
+public:
+    void ShowError(const char* text) override { std::fprintf(stderr, "%s\n", text); }
+};
+
+// A player holding 20 files; `list` is a session that finds the player and
+// reads the directory; a sync of the same 20 files is that plus reading the
+// list's sources, preparing and planning, and a run of the (empty) plan.
+bool SyncAgainstList()
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "quavel-bench-sync";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    CVirtualPlayer player(PlayerOptions(true));
+    std::vector<std::string> paths;
+    {
+        CRioDevice dev(player);
+        dev.SetPort(888);
+        if (!Check(dev.Detect(), dev, "Detect") || !Check(dev.ReadDirectory(), dev, "ReadDirectory"))
+            return false;
+        for (int f = 0; f < 20; ++f) {
+            const std::string path = (dir / ("track" + std::to_string(10 + f) + ".mp3")).string();
+            std::vector<uint8_t> bytes(20000u + 3000u * unsigned(f), uint8_t(f));
+            std::FILE* out = std::fopen(path.c_str(), "wb");
+            if (!out)
+                return false;
+            std::fwrite(bytes.data(), 1, bytes.size(), out);
+            std::fclose(out);
+            paths.push_back(path);
+            if (!Check(dev.DownloadFile(path.c_str(), nullptr) && dev.WriteDirectory(), dev, "DownloadFile"))
+                return false;
+        }
+    }
+    CFixedPortProvider ports(&player);
+    CQuietSink sink;
+    for (const SSpeed& s : kSpeeds) {
+        uint64_t accesses[2] = {0, 0};
+        for (int sync = 0; sync < 2; ++sync) {
+            CMemorySettings settings;
+            WriteIntSetting(settings, SettingIODelayInit, s.init);
+            WriteIntSetting(settings, SettingIODelayTx, s.tx);
+            WriteIntSetting(settings, SettingIODelayRx, s.rx);
+            player.ResetCounters();
+            CRioSession session(settings, sink, ports);
+            if (!session.Connect() || !session.ReadDirectory())
+                return false;
+            if (sync) {
+                const SSyncSources sources = ReadSyncSources({dir.string()}, false);
+                std::vector<SSyncFile> list;
+                std::vector<std::string> problems;
+                const PlayerNameOf same = [](const std::string& base, std::string& name, std::string&) {
+                    name = base;
+                    return true;
+                };
+                if (!PrepareSyncFiles(sources.paths, same, list, problems))
+                    return false;
+                const SSyncPlan plan = MakeSyncPlan(*session.GetDevice(), list);
+                if (!plan.ChangesNothing() || !RunSyncPlan(session, list, plan, SSyncHooks()).done)
+                    return false;
+            }
+            accesses[sync] = player.Writes() + player.Reads();
+        }
+        std::printf("op=SyncNoChange files=20 speed=%s sync_accesses=%llu list_accesses=%llu\n", s.name,
+                    static_cast<unsigned long long>(accesses[1]), static_cast<unsigned long long>(accesses[0]));
+    }
+    fs::remove_all(dir);
+    return true;
+}
+
 }  // namespace
 
 int main()
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (!TrafficCases() || !ModelCases() || !VanishCheckCost() || !FullCycle())
+    if (!TrafficCases() || !ModelCases() || !VanishCheckCost() || !SyncAgainstList() || !FullCycle())
         return 1;
     return 0;
 }

@@ -172,6 +172,14 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     extract->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");
     CLI::App* restore = app.add_subcommand("restore", "download the files of a dump image to the player, in order");
     restore->add_option("FILE", o.image, "the image file")->required();
+    CLI::App* sync = app.add_subcommand(
+        "sync", "make the player hold exactly a list (playlist, .m3u/.m3u8, folder or files), in its order");
+    sync->add_option("SOURCE", o.paths, "playlist files, folders or music files")->required();
+    sync->add_flag("--dry-run", o.dryRun, "print the plan and change nothing");
+    sync->add_flag("--json", o.json, "print the plan and the outcome as JSON");
+    sync->add_flag("--verify", o.verify,
+                   "also compare the content of files already there, and read each file sent back");
+    sync->add_flag("--recursive", o.recursive, "take the music files of subfolders too");
 
     try {
         app.parse(argc, argv);
@@ -180,7 +188,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
         return code == 0 ? kExitDone : kExitUsage;
     }
 
-    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify, check, repair, extract, restore})
+    for (CLI::App* sub : {list, info, put, get, rm, move, format, dump, verify, check, repair, extract, restore, sync})
         if (sub->parsed())
             o.command = sub->get_name();
     std::string error;

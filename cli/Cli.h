@@ -24,19 +24,20 @@ struct SCliIo {
 // What the command line asks for.
 struct SCliOptions {
     std::string command;     // list, info, put, get, rm, move, format, dump, verify,
-                             // check, repair, extract, restore
+                             // check, repair, extract, restore, sync
     bool card = false;       // the external memory (card) instead of the internal one
     int delays[3] = {20000, 100, 2};   // IODelayInit, IODelayTx, IODelayRx
     bool json = false;
     bool check = false;      // format --check
-    bool verify = false;     // put --verify
+    bool verify = false;     // put --verify, sync --verify
     int bitrate = 128;       // put: kbit/s of converted files (--fit: the highest tried)
     bool fit = false;        // put --fit
     bool reencode = false;   // put --reencode
     bool stripTags = false;  // put --strip-tags
     bool noConvert = false;  // put --no-convert
-    bool dryRun = false;     // put --dry-run, repair --dry-run
-    std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names
+    bool dryRun = false;     // put, repair and sync --dry-run
+    bool recursive = false;  // sync --recursive
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names; sync: sources
     std::string to = ".";    // get --to, extract --to
     std::string in = ".";    // verify --in
     std::string name;        // move

@@ -138,6 +138,8 @@ int CCliCommands::Run()
             result = Repair();
         else if (c == "restore")
             result = Restore();
+        else if (c == "sync")
+            result = Sync();
     }
     if (m_ports) {
         const std::string failure = m_ports->RunFailure();

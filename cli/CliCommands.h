@@ -67,6 +67,7 @@ private:
     // The name of an entry of a directory image as this console shows it.
     std::string ShownName(const uint8_t* directory, int slot);
     void PrintFindings(const uint8_t* directory, const CDirectoryCheck& check, std::ostream& out);
+    int Sync();     // CliSync.cpp
 
     void Fail(const std::string& text);     // a failure in the session's style
     // A name typed on the command line as the player stores it; false after

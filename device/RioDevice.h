@@ -244,6 +244,10 @@ public:
     bool Format(int check, ProgressCallback callback);
     bool CheckBadBlocks(ProgressCallback callback);
     bool DeleteFile(const char* name);
+    // Deletes the entries in these slots (distinct, in any order) from the
+    // image in one go: refused as a whole, with nothing changed, when a slot
+    // is not in use or a chain is broken.
+    bool DeleteEntries(const int* slots, int n);
     bool ReorderFiles(const uint32_t* positions, int n);
     // The player's name of the file is name, or the base name of path when
     // name is null (a caller whose PC names are in another code page passes it).

@@ -5,8 +5,10 @@
 #include "device/RioDevice.h"
 #include "device/RioImageGuard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -198,30 +200,50 @@ bool CRioDevice::DeleteFile(const char* name)
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
-    // Nothing changes before the chains have been checked, and nothing fails after.
-    if (!CheckChain(slot, false))
+    return DeleteEntries(&slot, 1);
+}
+
+bool CRioDevice::DeleteEntries(const int* slots, int n)
+{
+    if (!RefuseUnlessValid())
         return false;
-    const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
-    int b = e.firstBlock;
-    while (b != 0) {
-        SetBlockState(b, kRioBlockFree);
-        const int next = GetBlockLink(b);
-        SetBlockLink(b, 0);
-        b = next;
-    }
-
-    // Never beyond slot 59, even when the stored count says more.
+    // Every slot is checked, and every chain, before anything changes; nothing
+    // fails after that, so the image is either untouched or has lost them all.
     const int count = EntryCount();
-    DirectoryHeader h = GetHeader();
-    h.count = uint16_t(count - 1);
-    h.used = uint16_t(h.used - e.blocks);
-    h.free = uint16_t(h.free + e.blocks);
-    SetHeader(h);
+    std::vector<int> doomed(slots, slots + (n > 0 ? n : 0));
+    std::sort(doomed.begin(), doomed.end());
+    if (std::adjacent_find(doomed.begin(), doomed.end()) != doomed.end() ||
+        (!doomed.empty() && (doomed.front() < 0 || doomed.back() >= count))) {
+        SetError(kRioErrPosition, "invalid file position");
+        return false;
+    }
+    for (int slot : doomed)
+        if (!CheckChain(slot, false))
+            return false;
 
-    // The slot of the former last entry keeps a stale copy beyond the count.
-    std::memset(EntrySlot(slot), 0, kRioEntrySize);
-    for (int k = slot; k + 1 < count; ++k)
-        std::memcpy(EntrySlot(k), EntrySlot(k + 1), kRioEntrySize);
+    // From the last slot back, so that the slots still to go keep their places.
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+        const int slot = *it;
+        const int entries = EntryCount();
+        const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
+        int b = e.firstBlock;
+        while (b != 0) {
+            SetBlockState(b, kRioBlockFree);
+            const int next = GetBlockLink(b);
+            SetBlockLink(b, 0);
+            b = next;
+        }
+        DirectoryHeader h = GetHeader();
+        h.count = uint16_t(entries - 1);
+        h.used = uint16_t(h.used - e.blocks);
+        h.free = uint16_t(h.free + e.blocks);
+        SetHeader(h);
+
+        // The slot of the former last entry keeps a stale copy beyond the count.
+        std::memset(EntrySlot(slot), 0, kRioEntrySize);
+        for (int k = slot; k + 1 < entries; ++k)
+            std::memcpy(EntrySlot(k), EntrySlot(k + 1), kRioEntrySize);
+    }
     return true;
 }
 

@@ -234,15 +234,40 @@ bool CRioSession::DeleteFile(const char* name) {
     return true;
 }
 
+bool CRioSession::DeleteEntries(const std::vector<int>& slots) {
+    if (!m_device)
+        return false;
+    if (!m_device->DeleteEntries(slots.data(), static_cast<int>(slots.size()))) {
+        ShowFailure(kDeleteFileFailed);
+        return false;
+    }
+    if (!m_device->WriteDirectory()) {
+        ShowFailure(kUpdateDirectoryFailed);
+        return false;
+    }
+    return true;
+}
+
 bool CRioSession::ReorderFiles(const uint32_t* positions, int count) {
     if (!m_device)
         return false;
     // A failed reorder shows the download heading; the list is rebuilt anyway,
     // so the result stays true.
-    if (!m_device->ReorderFiles(positions, count))
+    ApplyOrder(positions, count);
+    return true;
+}
+
+bool CRioSession::ApplyOrder(const uint32_t* positions, int count) {
+    if (!m_device)
+        return false;
+    if (!m_device->ReorderFiles(positions, count)) {
         ShowFailure(kDownloadFileFailed);
-    else if (!m_device->WriteDirectory())
+        return false;
+    }
+    if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
+        return false;
+    }
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "device/RioDevice.h"
@@ -44,6 +45,12 @@ public:
     virtual void UploadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
     virtual bool DeleteFile(const char* name);
     virtual bool ReorderFiles(const uint32_t* positions, int count);
+    // Deletes the entries in these slots with one directory write: the player
+    // then holds all of them or none. (Not one of the virtual operations,
+    // whose slots are fixed.)
+    bool DeleteEntries(const std::vector<int>& slots);
+    // ReorderFiles that tells whether the player has the new order.
+    bool ApplyOrder(const uint32_t* positions, int count);
     virtual void SetIODelayInit(int value);
     virtual void SetIODelayTx(int value);
     virtual void SetIODelayRx(int value);

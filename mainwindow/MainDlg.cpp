@@ -39,6 +39,7 @@ constexpr const char* kNotFoundText = "Rio not found!\r\n\r\nPlease connect your
 constexpr const char* kWindowTitle = "Quavel";
 constexpr const char* kVerifyDownloadsText = "Verify downloads";
 constexpr const char* kCheckMemoryText = "Check memory...";
+constexpr const char* kSyncPlaylistText = "Sync with playlist...";
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -89,6 +90,7 @@ bool CMainDlg::OnInitDialog()
         ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
                       kVerifyDownloadsText);
         ::AppendMenuA(menu, MF_STRING, IDM_CHECKMEMORY, kCheckMemoryText);
+        ::AppendMenuA(menu, MF_STRING, IDM_SYNCPLAYLIST, kSyncPlaylistText);
     }
 
     HICON icon = ::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN));
@@ -441,6 +443,10 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
     }
     if ((command & 0xFFF0) == IDM_CHECKMEMORY) {
         OnCheckMemory();
+        return true;
+    }
+    if ((command & 0xFFF0) == IDM_SYNCPLAYLIST) {
+        OnSyncPlaylist();
         return true;
     }
     return false;

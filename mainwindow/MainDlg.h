@@ -204,6 +204,8 @@ private:
     void OnAbout();
     void OnVerifyDownloads();
     void OnCheckMemory();     // MainCheck.cpp
+    // "Sync with playlist..." (MainSync.cpp).
+    void OnSyncPlaylist();
     void OnDownloadChosenFiles();
     void OnDeleteFiles();
     void OnInitialize();

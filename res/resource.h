@@ -46,6 +46,8 @@
 #define IDM_VERIFYDOWNLOADS 32
 // System menu command of the "Check memory..." entry.
 #define IDM_CHECKMEMORY 0x0400
+// System menu command of "Sync with playlist...".
+#define IDM_SYNCPLAYLIST 0x0240
 
 // Main window (102).
 #define IDC_MAIN_CLOSE 1

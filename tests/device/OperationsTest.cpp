@@ -287,6 +287,16 @@ TEST_F(OperationsTest, DeleteRefusesABrokenChain)
     PutEntry(dev, 1, "b.mp3", 0xFFFF, 1);
     EXPECT_FALSE(dev.DeleteFile("b.mp3"));
     EXPECT_EQ(7, dev.GetErrorCode());
+
+    // Several at once: the sound c.mp3 stays too; slots not in use or named twice are refused.
+    dev.SetBlockLink(6, 0);
+    before = Image();
+    const int withBroken[] = {1, 2}, twice[] = {0, 0}, beyond[] = {3};
+    EXPECT_FALSE(dev.DeleteEntries(withBroken, 2));
+    EXPECT_FALSE(dev.DeleteEntries(twice, 2));
+    EXPECT_FALSE(dev.DeleteEntries(beyond, 1));
+    EXPECT_EQ(kRioErrPosition, dev.GetErrorCode());
+    EXPECT_EQ(before, Image());
 }
 
 // Chains that share a block or run through a block marked free: a delete or a
