@@ -193,12 +193,15 @@ int CCliCommands::Repair()
             std::string pcName;
             if (!m_names.ToLocale(name, pcName) || !IsSafePcFileName(pcName))
                 pcName = "entry-" + std::to_string(slot + 1);
-            std::string error;
-            auto read = [&d](int b, uint8_t* out) { return d.ReceiveBlock(out, b); };
+            std::string error, reason;
+            auto read = [&](int b, uint8_t* out) {
+                const bool ok = d.ReceiveBlock(out, b);
+                reason = ok ? "" : std::string(": ") + d.GetErrorText();
+                return ok;
+            };
             if (!WriteChainFile(m_files, JoinPath(m_options.salvage, pcName + ".salvaged"), EntryOf(directory, slot),
                                 check.Chain(slot).blocks, read, error)) {
-                Fail(std::string(kRepairFailed) + error + (d.GetErrorCode() == kRioNoError ? "" : "\r\n") +
-                     (d.GetErrorCode() == kRioNoError ? "" : d.GetErrorText()));
+                Fail(std::string(kRepairFailed) + error + reason);
                 return kExitFailed;
             }
         }

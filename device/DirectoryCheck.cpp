@@ -26,7 +26,8 @@ std::string Printf(const char* format, long a, long b = 0, long c = 0)
 } // namespace
 
 CDirectoryCheck::CDirectoryCheck(const uint8_t* image, int totalBlocks)
-    : m_limit(totalBlocks <= 0 || totalBlocks > kRioTableBlocks ? kRioTableBlocks : totalBlocks)
+    : m_limit(totalBlocks <= 0 || totalBlocks > kRioTableBlocks ? kRioTableBlocks : totalBlocks),
+      m_totalKnown(totalBlocks > 0)
 {
     // A directory write erases block 0 and programs its pages in order, so a
     // cut leaves the first page erased or the last ones: the PC never stores

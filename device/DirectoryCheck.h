@@ -70,7 +70,9 @@ public:
     const SDirectoryFinding* Find(EDirectoryFault fault) const;
     // A half-written block 0 is no directory to repair: it lost the links and
     // entries of files that are whole on the player.
-    bool Repairable() const { return Find(EDirectoryFault::HalfWritten) == nullptr; }
+    // Nor is a directory of a memory whose size is unknown (a card not yet
+    // identified): which blocks to free depends on it.
+    bool Repairable() const { return m_totalKnown && Find(EDirectoryFault::HalfWritten) == nullptr; }
     // Blocks below which chains must lie.
     int Limit() const { return m_limit; }
 
@@ -80,6 +82,7 @@ private:
     void Add(EDirectoryFault fault, int slot, int block, long value = 0, long expected = 0, int other = -1);
 
     int m_limit;
+    bool m_totalKnown;
     std::vector<SEntryChain> m_chains;
     std::vector<SDirectoryFinding> m_findings;
 };
@@ -103,5 +106,5 @@ struct SRepairPlan {
 // the kept ones before it (where two share, the first in directory order keeps
 // the block); a free-marked block only a kept chain holds is marked used again;
 // every other block of the memory becomes free, bad marks stay; counts are
-// recomputed. totalBlocks must be known.
+// recomputed. Only for a directory the rules find Repairable.
 SRepairPlan PlanRepair(const uint8_t* image, int totalBlocks);

@@ -47,6 +47,12 @@ void CMainDlg::OnCheckMemory()
     {
         COperationScope operation(*this);
         CBusyCursor busy;
+        // Which blocks lie in the memory decides the check: a card tells its size.
+        if (device.TotalBlocks() <= 0 && !device.Detect()) {
+            m_messages.ShowError((std::string("Memory card not found!\r\n\r\n") + device.GetErrorText()).c_str());
+            FillList();
+            return;
+        }
         // A block that fails its checksums is read too: the check says what is wrong with it.
         if (!device.ReadDirectory() && device.GetDirectoryState() != CRioDevice::kDirectoryBadChecksum) {
             m_messages.ShowError((std::string("Download directory failed!\r\n\r\n") + device.GetErrorText()).c_str());

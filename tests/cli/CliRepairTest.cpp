@@ -156,6 +156,19 @@ TEST_F(CliRepair, EachFaultIsNamedAndRepairKeepsTheSoundFiles)
     }
 }
 
+TEST_F(CliRepair, AHalfWrittenDirectoryBlockIsNotRepaired)
+{
+    Fill(PlayerDir());
+    const std::string image = PlayerDir() + "/internal.img";
+    EditDirectory(image, [](CRioDevice& d) { std::fill_n(d.Directory(), 512, uint8_t(0xFF)); }, false);
+    const std::vector<uint8_t> torn = ReadFile(image);
+    EXPECT_TRUE(Contains(Cli({"check"}).out, "interrupted directory write"));
+    const SCliRun repair = Cli({"repair"});
+    EXPECT_EQ(repair.code, kExitFailed);
+    EXPECT_TRUE(Contains(repair.err, "interrupted write")) << repair.err;
+    EXPECT_EQ(ReadFile(image), torn);
+}
+
 TEST_F(CliRepair, DumpExtractAndRestoreGiveTheSameFiles)
 {
     Fill(PlayerDir());
