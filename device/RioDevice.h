@@ -274,6 +274,9 @@ public:
 
     int GetErrorCode() const { return m_errorCode; }
     const char* GetErrorText() const { return m_errorText; }
+    // What the last successful upload has to tell beside its success (the
+    // old PC file it replaced could not be removed); empty when nothing.
+    const std::string& GetNotice() const { return m_notice; }
 
     // The directory image: the working copy of block 0 (kRioBlockSize bytes).
     uint8_t* Directory() { return m_directory; }
@@ -366,6 +369,7 @@ private:
 
     int m_errorCode = kRioNoError;
     char m_errorText[kRioErrorTextSize] = {};
+    std::string m_notice;
 
     uint8_t m_directory[kRioBlockSize] = {};
     EDirectoryState m_directoryState = kDirectoryNotRead;

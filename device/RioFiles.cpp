@@ -69,9 +69,9 @@ bool Exists(const std::string& path)
 // player that fails in the middle of an upload leaves the old file as it was,
 // not the first part of the new one. Only a regular file that could be
 // written anyway is moved: a read-only file stays, and the upload fails to
-// open it as before. A file that cannot be moved aside is written over, as
-// an upload always did. Should even the move back fail, the old file is
-// still there under its other name.
+// open it as before. A file that cannot be moved aside is refused: writing
+// over it would lose it if the upload then failed. Should even the move back
+// fail, the old file is still there under its other name.
 class CReplacedFile {
 public:
     CReplacedFile(CPcFiles& files, const char* path) : m_files(files), m_path(path)
@@ -84,36 +84,42 @@ public:
         fclose(probe);
         if (!regular)
             return;
-        for (int i = 0; i < kAsideNames; ++i) {
+        for (int i = 0; i < kAsideNames && m_aside.empty(); ++i) {
             const std::string aside = m_path + ".quavel-old" + (i == 0 ? std::string() : std::to_string(i));
             if (Exists(aside))
                 continue;   // somebody's file: never touched
-            if (m_files.Replace(m_path, aside))
-                m_aside = aside;
-            return;
+            if (!m_files.Replace(m_path, aside))
+                break;
+            m_aside = aside;
         }
+        m_refused = m_aside.empty();
     }
     CReplacedFile(const CReplacedFile&) = delete;
     CReplacedFile& operator=(const CReplacedFile&) = delete;
     ~CReplacedFile()
     {
-        if (m_aside.empty())
+        if (m_aside.empty() || m_replaced)
             return;
-        if (m_replaced) {
-            m_files.Remove(m_aside);
-        } else {
-            m_files.Remove(m_path);
-            m_files.Replace(m_aside, m_path);
-        }
+        m_files.Remove(m_path);
+        m_files.Replace(m_aside, m_path);
     }
-    // The new file is complete.
-    void Replaced() { m_replaced = true; }
+    // An old file is there and could not be moved aside.
+    bool Refused() const { return m_refused; }
+    // The new file is complete: the old one goes. False when it stays under
+    // the name AsidePath.
+    bool Replaced()
+    {
+        m_replaced = true;
+        return m_aside.empty() || m_files.Remove(m_aside);
+    }
+    const std::string& AsidePath() const { return m_aside; }
 
 private:
     static constexpr int kAsideNames = 10;
     CPcFiles& m_files;
     std::string m_path;
     std::string m_aside;
+    bool m_refused = false;
     bool m_replaced = false;
 };
 
@@ -278,7 +284,12 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
 
+    m_notice.clear();
     CReplacedFile old(*m_files, path); // declared first: the new file is closed before it acts
+    if (old.Refused()) {
+        SetError(kRioErrOpen, "unable to move the existing '%s' aside", path);
+        return false;
+    }
     CPcFile file(*m_files, path, CPcFiles::EOpen::Truncate);
     if (!file.IsOpen()) {
         SetError(kRioErrOpen, "unable to open '%s' for write", path);
@@ -315,7 +326,8 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         SetError(kRioErrWrite, "error writing to file '%s'", path);
         return false;
     }
-    old.Replaced();
+    if (!old.Replaced())
+        m_notice = "the old file could not be removed: '" + old.AsidePath() + "'";
     ReleaseLink();
     return true;
 }

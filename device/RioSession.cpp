@@ -15,6 +15,7 @@ const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
 const char kUpdateDirectoryFailed[] = "Update directory failed!\r\n\r\n";
 const char kDownloadFileFailed[] = "Download file failed!\r\n\r\n";
 const char kUploadFileFailed[] = "Upload file failed!\r\n\r\n";
+const char kUploadFileNotice[] = "Upload file done, but:\r\n\r\n";
 const char kDeleteFileFailed[] = "Delete file failed!\r\n\r\n";
 
 // A base whose three register addresses (base .. base + 2) are not all valid
@@ -197,17 +198,31 @@ void CRioSession::Initialize(int check, ProgressCallback callback) {
 }
 
 bool CRioSession::DownloadFile(const char* path, ProgressCallback callback, const char* name) {
+    return Download(path, callback, name, true) == EDownloadEnd::Sent;
+}
+
+CRioSession::EDownloadEnd CRioSession::DownloadUnlessStopped(const char* path, ProgressCallback callback,
+                                                             const char* name) {
+    return Download(path, callback, name, false);
+}
+
+// The device ends with "interrupted" exactly when the callback answered stop;
+// the image then holds the directory of before the file.
+CRioSession::EDownloadEnd CRioSession::Download(const char* path, ProgressCallback callback, const char* name,
+                                                bool stopIsFailure) {
     if (!m_device)
-        return false;
+        return EDownloadEnd::Failed;
     if (!m_device->DownloadFile(path, callback, name)) {
+        if (!stopIsFailure && m_device->GetErrorCode() == kRioErrInterrupted)
+            return EDownloadEnd::Stopped;
         ShowFailure(kDownloadFileFailed);
-        return false;
+        return EDownloadEnd::Failed;
     }
     if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
-        return false;
+        return EDownloadEnd::Failed;
     }
-    return true;
+    return EDownloadEnd::Sent;
 }
 
 void CRioSession::UploadFile(const char* path, ProgressCallback callback, const char* name) {
@@ -215,6 +230,8 @@ void CRioSession::UploadFile(const char* path, ProgressCallback callback, const 
         return;
     if (!m_device->UploadFile(path, callback, name))
         ShowFailure(kUploadFileFailed);
+    else if (!m_device->GetNotice().empty())
+        m_messages.ShowError((kUploadFileNotice + m_device->GetNotice()).c_str());
 }
 
 bool CRioSession::DeleteFile(const char* name) {

@@ -51,6 +51,12 @@ public:
     // UTC, taken as signed), or "INVALID DATE/TIME".
     static std::string FormatDateTime(uint32_t seconds);
 
+    // How a download that the caller may stop ended.
+    enum class EDownloadEnd { Sent, Failed, Stopped };
+    // DownloadFile for a caller that stops through its callback: a stop it
+    // asked for is no failure, so it shows no message and ends as Stopped.
+    EDownloadEnd DownloadUnlessStopped(const char* path, ProgressCallback callback, const char* name = nullptr);
+
     bool IsConnected() const { return m_device != nullptr; }
     // Whether the image is a directory read soundly from the selected memory
     // (or made by Initialize). Without one, GetEntryRow and the memory figures
@@ -78,6 +84,7 @@ private:
     bool DetectOn(int port);
     void ShowFailure(const char* heading, bool withDeviceText = true);
     bool GetMemoryFigure(int& kb, uint16_t DirectoryHeader::*field);
+    EDownloadEnd Download(const char* path, ProgressCallback callback, const char* name, bool stopIsFailure);
 
     CSettingsStore& m_settings;
     CMessageSink& m_messages;

@@ -14,6 +14,7 @@
 
 #include "player/VirtualPlayer.h"
 #include "playlist/FileEntry.h"
+#include "tests/playlist/FailingPcFiles.h"
 #include "tests/session/SessionTestSupport.h"
 
 namespace {
@@ -480,4 +481,27 @@ TEST_F(WithPlayer, UploadWritesTheFileWithoutMessage) {
     session->UploadFile(target.c_str(), nullptr);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_EQ(FileSize(target.c_str()), 40000);
+
+    // Again over that file, whose old copy then cannot be removed: said, though the upload is good.
+    CFailingPcFiles files;
+    files.FailCall(6);
+    session->GetDevice()->SetPcFiles(files);
+    session->UploadFile(target.c_str(), nullptr);
+    EXPECT_EQ(sink.messages, std::vector<std::string>{"Upload file done, but:\r\n\r\nthe old file could not be removed: '" +
+                                                      target + ".quavel-old'"});
+    EXPECT_EQ(FileSize(target.c_str()), 40000);
+}
+
+// A stop the caller asked for is a failure to a plain download (quavel-cli
+// tells it) and none to one that the caller may stop (the window tells it).
+TEST_F(WithPlayer, AStoppedDownloadIsToldOnlyWhereItIsNoChoice) {
+    AttachAndConnect();
+    session->Initialize(0, nullptr);
+    ASSERT_TRUE(session->ReadDirectory());
+    const std::string path = MakeFile("STOP.MP3", 40000);
+    EXPECT_EQ(CRioSession::EDownloadEnd::Stopped, session->DownloadUnlessStopped(path.c_str(), StopAtOnce));
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_FALSE(session->DownloadFile(path.c_str(), StopAtOnce));
+    EXPECT_EQ(sink.messages, std::vector<std::string>{kDownloadHeading + std::string("operation interrupted")});
+    EXPECT_EQ(CRioSession::EDownloadEnd::Sent, session->DownloadUnlessStopped(path.c_str(), nullptr));
 }
