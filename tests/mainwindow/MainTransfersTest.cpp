@@ -359,7 +359,7 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
             [&] {
                 boxSeen = boxSeen ||
                           wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", AppCaption().c_str(), main);
-                return IsEnabled(main, IDC_MAIN_DOWNP);
+                return IsEnabled(main, IDC_MAIN_DOWNP) && Status(main).rfind("Stopped", 0) == 0;
             },
             30000));
         EXPECT_EQ("Stopped: 2 of 4 files sent.", Status(main));
@@ -379,6 +379,110 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
     ASSERT_EQ((std::vector<std::string>{"a.mp3", "b.mp3"}), on.Names());
     EXPECT_EQ(ReadBytes(a), on.files[0].bytes);
     EXPECT_EQ(ReadBytes(b), on.files[1].bytes);
+}
+
+// The player's port with a watcher: once armed, it posts Esc to the list at
+// the first page program (the block in flight) or the first page read (the
+// read-back of a verified download), from inside the device operation.
+class CEscapeOnTraffic : public CPortIO, public CPortProvider {
+public:
+    CEscapeOnTraffic(CVirtualPlayer& player, uint16_t base, bool onRead, int presses)
+        : m_player(player), m_base(base), m_onRead(onRead), m_presses(presses)
+    {
+    }
+    CPortIO* GetPortIO() override { return this; }
+    void PortWrite(uint16_t address, uint8_t value) override
+    {
+        m_player.PortWrite(address, value);
+        if (address == m_base) {
+            m_data = value;
+            return;
+        }
+        if (address != m_base + CRioDevice::kControlOffset)
+            return;
+        if (value == CRioDevice::kCtlCommand)
+            m_command = m_data;
+        const bool write = value == CRioDevice::kCtlCommand && m_data == CRioDevice::kCmdWrite;
+        const bool read = value == CRioDevice::kCtlData && m_command == CRioDevice::kCmdFlash &&
+                          m_data == CRioDevice::kFlashRead;
+        if (armed && (m_onRead ? read : write)) {
+            armed = false;
+            for (int i = 0; i < m_presses; ++i)
+                ::PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+    }
+    uint8_t PortRead(uint16_t address) override { return m_player.PortRead(address); }
+    int MilliClock() override { return m_player.MilliClock(); }
+
+    std::atomic<bool> armed{false};
+    HWND list = nullptr;
+
+private:
+    CVirtualPlayer& m_player;
+    uint16_t m_base;
+    bool m_onRead;
+    int m_presses;
+    uint8_t m_data = 0;
+    uint8_t m_command = 0;
+};
+
+// Esc while no block is being started waits in the queue until the device
+// operation ends; it must stop the batch (or, once the batch is over, go),
+// never reach the dialog manager as its cancel, which ends the program. The
+// window then closes by CLOSE alone.
+TEST_F(Downloads, EscWhileNoBlockStartsStopsTheBatchAndQuavelKeepsRunning)
+{
+    struct SCase {
+        const char* when;
+        bool verify;
+        size_t bytes;
+        bool onRead;
+        int presses;
+        bool kept;
+        const char* status;
+    };
+    const SCase cases[] = {
+        {"during the only block", false, 20000, false, 1, true, "Stopped: 1 of 1 files sent."},
+        {"during the read-back of the only block", true, 20000, true, 1, true, "Stopped: 1 of 1 files sent."},
+        {"twice, in the read-back of the first of two blocks", true, 40000, true, 2, false,
+         "Stopped: 0 of 1 files sent."},
+        // The batch is over: the press has nothing left to stop.
+        {"during the directory read after the batch", false, 20000, true, 1, true,
+         "Memory:   total: 32768 KB   used : 64 KB   free : 32704 KB"},
+    };
+    int run = 0;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.when);
+        options.imageDir = images + "\\" + std::to_string(++run);
+        ::CreateDirectoryA(options.imageDir.c_str(), nullptr);
+        MakePlayer();
+        settings.WriteInt("Settings", "VerifyDownloads", c.verify ? 1 : 0);
+        const std::string path = MakePcFile("one.mp3", c.bytes, 7);
+        CEscapeOnTraffic port(*player, static_cast<uint16_t>(options.base), c.onRead, c.presses);
+        CMainDlg window(port);
+        std::string status;
+        int rows = -1;
+        const INT_PTR result = Run(window, [&](HWND main) {
+            port.list = ::GetDlgItem(main, IDC_MAIN_LIST);
+            port.armed = true;
+            DropOn(main, {path});
+            WaitUntil([&] { return !::IsWindow(main) || Status(main) == c.status; }, 20000);
+            status = Status(main);
+            rows = RowCount(main);
+            // Posted after the Esc presses: the window must still be there to take it.
+            Click(main, IDC_MAIN_CLOSE);
+            WaitUntil([&] { return !::IsWindow(main); });
+        });
+        EXPECT_EQ(IDOK, result);
+        EXPECT_EQ(c.status, status);
+        EXPECT_EQ(c.kept ? 1 : 0, rows);
+        const SPlayerContents on = Contents();
+        ASSERT_TRUE(on.read);
+        ASSERT_EQ(c.kept ? 1u : 0u, on.files.size());
+        if (c.kept) {
+            EXPECT_EQ(ReadBytes(path), on.files[0].bytes);
+        }
+    }
 }
 
 TEST_F(Downloads, VerifyDownloadsIsAStoredSystemMenuChoiceThatCatchesACorruptWire)
