@@ -217,6 +217,15 @@ void CRioSession::UploadFile(const char* path, ProgressCallback callback, const 
         ShowFailure(kUploadFileFailed);
 }
 
+bool CRioSession::UploadEntry(int slot, const char* path, ProgressCallback callback) {
+    if (!m_device)
+        return false;
+    if (m_device->UploadEntry(slot, path, callback))
+        return true;
+    ShowFailure(kUploadFileFailed);
+    return false;
+}
+
 bool CRioSession::DeleteFile(const char* name) {
     if (!m_device)
         return false;
@@ -224,6 +233,20 @@ bool CRioSession::DeleteFile(const char* name) {
         ShowFailure(kDeleteFileFailed);
         return false;
     }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::DeleteEntry(int slot) {
+    if (!m_device)
+        return false;
+    if (!m_device->DeleteEntry(slot)) {
+        ShowFailure(kDeleteFileFailed);
+        return false;
+    }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::WriteAfterDelete() {
     if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
         return false;

@@ -35,6 +35,7 @@ public:
     virtual bool GetUsedMemory(int& kb);
     virtual bool GetFreeMemory(int& kb);
     // A new row for entry index, owned by the caller; false past the last entry.
+    // Row index shows the entry in slot index (numbered index + 1).
     virtual bool GetEntryRow(int index, std::unique_ptr<CFileEntry>& row);
     virtual bool SelectMemory(int external);
     virtual void Initialize(int check, ProgressCallback callback);
@@ -50,6 +51,13 @@ public:
     // "dd/mm/yy hh:mm:ss" in local time of a download time (seconds since 1970
     // UTC, taken as signed), or "INVALID DATE/TIME".
     static std::string FormatDateTime(uint32_t seconds);
+
+    // The entry the user chose, by its slot (the row index of GetEntryRow):
+    // the file of that entry, whatever other entry holds the same name. Each
+    // shows its failure like DeleteFile and UploadFile. A delete moves the
+    // entries after slot up by one: delete several from the highest slot down.
+    bool DeleteEntry(int slot);
+    bool UploadEntry(int slot, const char* path, ProgressCallback callback);
 
     bool IsConnected() const { return m_device != nullptr; }
     // Whether the image is a directory read soundly from the selected memory
@@ -78,6 +86,7 @@ private:
     bool DetectOn(int port);
     void ShowFailure(const char* heading, bool withDeviceText = true);
     bool GetMemoryFigure(int& kb, uint16_t DirectoryHeader::*field);
+    bool WriteAfterDelete();
 
     CSettingsStore& m_settings;
     CMessageSink& m_messages;
