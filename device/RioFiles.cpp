@@ -1,6 +1,7 @@
 // Moving files between the PC and the player: DownloadFile (PC to player) and
 // UploadFile (player to PC).
 #include "device/RioDevice.h"
+#include "device/RioFile.h"
 #include "device/RioImageGuard.h"
 #include "playlist/PcFiles.h"
 
@@ -14,11 +15,6 @@
 namespace {
 
 constexpr int kHeadBytes = 4096;    // searched for the first MPEG frame header
-
-struct CFileCloser {
-    void operator()(FILE* f) const { fclose(f); }
-};
-typedef std::unique_ptr<FILE, CFileCloser> CFilePtr;
 
 // The first frame header: byte i is 0xFF and byte i + 1 has its upper four
 // bits set (the sync bits). Only positions whose four header bytes all lie
@@ -127,6 +123,7 @@ private:
 
 bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const char* name)
 {
+    CLinkGuard link(*this);
     if (!RefuseUnlessValid())
         return false;
     if (RioGet16(m_directory) >= kRioMaxEntries) {
@@ -183,6 +180,8 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
         return false;
     }
 
+    // Named before the new slot counts as an entry.
+    const std::string stored = DownloadName(name ? name : BaseName(path));
     // From here on the image changes; a failure puts it back as it was.
     CImageGuard guard(*this);
     if (takesDirectoryBlock) {
@@ -206,11 +205,11 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
     DirectoryEntry e;
     e.firstBlock = uint16_t(first);
     e.blocks = uint16_t(blocks);
-    e.lastBytes = uint16_t(size % kRioBlockSize);
+    e.lastBytes = uint16_t(size % kRioBlockSize);   // 0: the last block is full
     e.size = uint32_t(size);
     e.time = uint32_t(time(nullptr));
     e.frameHeader = frameHeader;
-    e.SetName(name ? name : BaseName(path));
+    e.SetName(stored.c_str());
     e.Write(EntrySlot(slot));
 
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -244,8 +243,7 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
             next = uint16_t(found);
             SetBlockLink(cur, next);
         }
-        const size_t len = last && e.lastBytes != 0 ? e.lastBytes : kRioBlockSize;
-        if (!SendFileBlock(file.get(), path, buf, len, cur, prev, next))
+        if (!SendFileBlock(file.get(), path, buf, e.BlockBytes(i), cur, prev, next))
             return false;
         prev = uint16_t(cur);
         cur = next;
@@ -257,6 +255,19 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
     ReleaseLink();
     guard.Keep();
     return true;
+}
+
+std::string CRioDevice::DownloadName(const char* name) const
+{
+    const std::string stored = StoredName(name, m_isLead);
+    if (stored == name || FindEntry(stored.c_str()) < 0)
+        return stored;
+    // At most 59 other entries: one of 60 suffixes is free.
+    for (int n = 2;; ++n) {
+        const std::string suffixed = StoredName(name, "~" + std::to_string(n), m_isLead);
+        if (FindEntry(suffixed.c_str()) < 0)
+            return suffixed;
+    }
 }
 
 bool CRioDevice::SendFileBlock(FILE* file, const char* path, uint8_t* buf, size_t len, int cur, uint16_t prev,
@@ -279,12 +290,20 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
+    return UploadEntry(slot, path, callback);
+}
+
+bool CRioDevice::UploadEntry(int slot, const char* path, ProgressCallback callback)
+{
+    m_notice.clear();
+    if (!RefuseUnlessEntry(slot))
+        return false;
+    CLinkGuard link(*this);
     // A broken chain is refused before the PC file is created.
     if (!CheckChain(slot, true))
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
 
-    m_notice.clear();
     CReplacedFile old(*m_files, path); // declared first: the new file is closed before it acts
     if (old.Refused()) {
         SetError(kRioErrOpen, "unable to move the existing '%s' aside", path);
@@ -308,11 +327,7 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         }
         if (!ReceiveBlock(buffer.get(), b))
             return false;
-        size_t len = kRioBlockSize;
-        // A corrupt count above 32768 must not read past the buffer.
-        if (i == e.blocks - 1 && e.lastBytes != 0 && e.lastBytes < kRioBlockSize)
-            len = e.lastBytes;
-        if (!file.Write(buffer.get(), len)) {
+        if (!file.Write(buffer.get(), e.BlockBytes(i))) {
             SetError(kRioErrWrite, "error writing to file '%s'", path);
             return false;
         }

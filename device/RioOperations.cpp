@@ -32,6 +32,7 @@ bool CRioDevice::RefuseUnlessValid()
 
 bool CRioDevice::ReadDirectory()
 {
+    CLinkGuard link(*this);
     m_directoryState = kDirectoryNotRead;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
     if (!buffer) {
@@ -61,6 +62,7 @@ bool CRioDevice::ReadDirectory()
 
 bool CRioDevice::WriteDirectory()
 {
+    CLinkGuard link(*this);
     if (!RefuseUnlessValid())
         return false;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -115,6 +117,7 @@ void CRioDevice::ResetDirectory()
 
 bool CRioDevice::Format(int check, ProgressCallback callback)
 {
+    CLinkGuard link(*this);
     // A card is asked for its size every time: it may have been swapped for
     // one of another size since it was last seen, and the new directory's
     // figures come from that size.
@@ -142,6 +145,7 @@ bool CRioDevice::Format(int check, ProgressCallback callback)
 
 bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
 {
+    CLinkGuard link(*this);
     if (!EnsureExternalBlocks())
         return false;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -259,6 +263,14 @@ bool CRioDevice::CheckChainsApart()
     return true;
 }
 
+bool CRioDevice::RefuseUnlessEntry(int slot)
+{
+    if (slot >= 0 && slot < EntryCount())
+        return true;
+    SetError(kRioErrNoFile, "file number %d not present on device", slot + 1);
+    return false;
+}
+
 bool CRioDevice::DeleteFile(const char* name)
 {
     if (!RefuseUnlessValid())
@@ -268,6 +280,13 @@ bool CRioDevice::DeleteFile(const char* name)
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
+    return DeleteEntry(slot);
+}
+
+bool CRioDevice::DeleteEntry(int slot)
+{
+    if (!RefuseUnlessValid() || !RefuseUnlessEntry(slot))
+        return false;
     // Nothing changes before the chain has been checked, and nothing fails after.
     if (!CheckChain(slot, false) || !CheckChainsApart())
         return false;

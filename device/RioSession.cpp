@@ -80,6 +80,7 @@ bool CRioSession::Connect() {
         m_device->SetIODelayRx(m_ioDelayRx);
     m_device->SetMemory(0);
     m_device->SetVerifyDownloads(m_verifyDownloads);
+    m_device->SetLeadBytePredicate(m_isLead);
 
     if (DetectOn(port1))
         return true;
@@ -91,6 +92,13 @@ bool CRioSession::Connect() {
     }
     m_device.reset();
     return false;
+}
+
+void CRioSession::SetLeadBytePredicate(LeadBytePredicate isLead)
+{
+    m_isLead = isLead;
+    if (m_device)
+        m_device->SetLeadBytePredicate(isLead);
 }
 
 void CRioSession::SetVerifyDownloads(bool on)
@@ -228,10 +236,22 @@ CRioSession::EDownloadEnd CRioSession::Download(const char* path, ProgressCallba
 void CRioSession::UploadFile(const char* path, ProgressCallback callback, const char* name) {
     if (!m_device)
         return;
-    if (!m_device->UploadFile(path, callback, name))
+    ShowUploadEnd(m_device->UploadFile(path, callback, name));
+}
+
+bool CRioSession::UploadEntry(int slot, const char* path, ProgressCallback callback) {
+    if (!m_device)
+        return false;
+    return ShowUploadEnd(m_device->UploadEntry(slot, path, callback));
+}
+
+// A good upload may still have something to tell (an old copy left behind).
+bool CRioSession::ShowUploadEnd(bool uploaded) {
+    if (!uploaded)
         ShowFailure(kUploadFileFailed);
     else if (!m_device->GetNotice().empty())
         m_messages.ShowError((kUploadFileNotice + m_device->GetNotice()).c_str());
+    return uploaded;
 }
 
 bool CRioSession::DeleteFile(const char* name) {
@@ -241,6 +261,20 @@ bool CRioSession::DeleteFile(const char* name) {
         ShowFailure(kDeleteFileFailed);
         return false;
     }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::DeleteEntry(int slot) {
+    if (!m_device)
+        return false;
+    if (!m_device->DeleteEntry(slot)) {
+        ShowFailure(kDeleteFileFailed);
+        return false;
+    }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::WriteAfterDelete() {
     if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
         return false;

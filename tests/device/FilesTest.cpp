@@ -290,7 +290,7 @@ TEST_F(FilesTest, DownloadFailuresLeaveTheImageAsItWas)
     port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(5, dev.GetErrorCode());
-    EXPECT_EQ(0, CountReleases(port.log));
+    EXPECT_EQ(1, CountReleases(port.log));
     EXPECT_EQ(before, Image());
     port.stuck = nullptr;
 

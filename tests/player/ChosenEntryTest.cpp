@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Operations on the entry the user chose when two entries hold one name, and
+// the state every device operation leaves the player in.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/player/DeviceRig.h"
+
+namespace {
+
+struct ChosenEntry : ::testing::Test {
+    CDeviceRig rig{QuickPlayer()};
+    CTempFolder folder;
+    CRioDevice& dev = rig.Device();
+    std::vector<uint8_t> first = MakeBytes(40000, 1), second = MakeBytes(5000, 2);
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dev.Detect() && dev.ReadDirectory());
+        // Two files of one name, as the player allows: slots 0 and 1.
+        ASSERT_TRUE(WriteFile(folder.Path("a"), first) && WriteFile(folder.Path("b"), second));
+        ASSERT_TRUE(dev.DownloadFile(folder.Path("a").c_str(), nullptr, "song.mp3"));
+        ASSERT_TRUE(dev.DownloadFile(folder.Path("b").c_str(), nullptr, "song.mp3"));
+        ASSERT_TRUE(dev.WriteDirectory());
+    }
+    std::vector<uint8_t> Fetch(int slot)
+    {
+        const std::string path = folder.Path("out" + std::to_string(slot));
+        EXPECT_TRUE(dev.UploadEntry(slot, path.c_str(), nullptr)) << dev.GetErrorText();
+        return ReadFile(path);
+    }
+};
+
+} // namespace
+
+TEST_F(ChosenEntry, UploadAndDeleteActOnTheSlotNotTheFirstOfTheName)
+{
+    EXPECT_EQ(Fetch(1), second);
+    EXPECT_EQ(Fetch(0), first);
+    ASSERT_TRUE(dev.DeleteEntry(0));
+    ASSERT_TRUE(dev.WriteDirectory());
+    rig.NewDevice();
+    CRioDevice& fresh = rig.Device();
+    ASSERT_TRUE(fresh.ReadDirectory());
+    EXPECT_EQ(fresh.EntryCount(), 1);
+    EXPECT_EQ(DirectoryEntry::Read(fresh.EntrySlot(0)).size, second.size());
+
+    EXPECT_FALSE(fresh.DeleteEntry(1));
+    EXPECT_EQ(fresh.GetErrorCode(), kRioErrNoFile);
+    EXPECT_FALSE(fresh.UploadEntry(-1, folder.Path("x").c_str(), nullptr));
+    EXPECT_EQ(fresh.GetErrorCode(), kRioErrNoFile);
+}
