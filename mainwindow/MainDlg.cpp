@@ -38,6 +38,11 @@ constexpr int kOperationButtons[] = {IDC_MAIN_CLOSE, IDC_MAIN_PLAYLST, IDC_MAIN_
 constexpr const char* kNotFoundText = "Rio not found!\r\n\r\nPlease connect your Rio to the printerport.";
 constexpr const char* kWindowTitle = "Quavel";
 constexpr const char* kVerifyDownloadsText = "Verify downloads";
+
+bool IsAnsiLeadByte(uint8_t byte)
+{
+    return ::IsDBCSLeadByte(byte) != FALSE;
+}
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -107,6 +112,9 @@ bool CMainDlg::OnInitDialog()
     m_messages.SetOwner(m_hWnd);
     m_session = std::make_unique<CRioSession>(AppSettings(), m_messages, m_ports);
     m_session->SetVerifyDownloads(verify);
+    // The names of dropped and chosen files are in the ANSI code page: a cut
+    // must not split one of its double-byte characters.
+    m_session->SetLeadBytePredicate(IsAnsiLeadByte);
     ConnectPlayer();
 
     // Each opening of the window gets its shape on its first paint.
