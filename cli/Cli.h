@@ -28,10 +28,12 @@ struct SCliOptions {
     bool json = false;
     bool check = false;      // format --check
     bool verify = false;     // put --verify
-    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names
+    bool replace = false;    // put --replace: the new file, then the old one of that name deleted
+    bool keepBoth = false;   // put --keep-both: the new file beside the old one
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify: player names or #N
     std::string to = ".";    // get --to
     std::string in = ".";    // verify --in
-    std::string name;        // move
+    std::string name;        // move: a player name or #N
     int position = 0;        // move, counted from 1
     std::string dumpDir;
     SCliBackend backend;

@@ -74,8 +74,10 @@ bool CRioDevice::CompareBlocks(int slot, const char* path, ProgressCallback call
         // The first difference decides: the rest of the file is not read.
         // A player that vanished reads as 0xFF bytes: that is "device not found".
         if (fread(pc.get(), 1, len, file.get()) != len ||
-            !PagesMatch(player.get(), spares.get(), pc.get(), len, prev, next))
+            !PagesMatch(player.get(), spares.get(), pc.get(), len, prev, next)) {
+            ++done;
             return PlayerAnswers();
+        }
         prev = uint16_t(b);
         b = next;
     }

@@ -53,3 +53,19 @@ TEST_F(ChosenEntry, UploadAndDeleteActOnTheSlotNotTheFirstOfTheName)
     EXPECT_FALSE(fresh.UploadEntry(-1, folder.Path("x").c_str(), nullptr));
     EXPECT_EQ(fresh.GetErrorCode(), kRioErrNoFile);
 }
+
+TEST_F(ChosenEntry, ANameTheCutMakesEqualToAnEntryGetsASuffix)
+{
+    const std::string x97(97, 'x');
+    const std::string names[] = {x97 + " - 1. Allegro.mp3", x97 + " - 2. Adagio.mp3", x97 + " - 3. Presto.mp3"};
+    const std::string stored[] = {std::string(96, 'x') + ".mp3", std::string(94, 'x') + "~2.mp3",
+                                  std::string(94, 'x') + "~3.mp3"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(dev.DownloadName(names[i].c_str()), stored[i]);
+        ASSERT_TRUE(dev.DownloadFile(folder.Path("a").c_str(), nullptr, names[i].c_str()));
+        char name[kRioNameSize + 1];
+        DirectoryEntry::Read(dev.EntrySlot(2 + i)).GetName(name);
+        EXPECT_EQ(name, stored[i]);
+    }
+    EXPECT_EQ(dev.DownloadName("song.mp3"), "song.mp3");   // not cut: a second entry of the name
+}
