@@ -452,9 +452,7 @@ TEST_F(FilesTest, EachFailingPcFileCallOfAnUploadKeepsTheOldFile)
         EXPECT_EQ(ok[i] ? onPlayer : old, f.Read()) << i;
         EXPECT_EQ(i == 6, aside.Exists()) << i;
         EXPECT_EQ(i == 6 ? "the old file could not be removed: '" + aside.path + "'" : "", dev.GetNotice()) << i;
-        if (i == 0) { // refused before anything is written
-            EXPECT_EQ(files.calls, std::vector<std::string>{"replace"});
-        }
+        EXPECT_TRUE(i != 0 || files.calls == std::vector<std::string>{"replace"}); // nothing written
     }
 }
 

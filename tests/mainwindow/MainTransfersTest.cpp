@@ -7,6 +7,8 @@
 
 #include "device/RioSession.h"
 
+#include <iterator>
+
 namespace {
 
 using namespace maintest;
@@ -381,45 +383,34 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
     EXPECT_EQ(ReadBytes(b), on.files[1].bytes);
 }
 
-// The player's port with a watcher: once armed, it posts Esc to the list at
-// the first page program (the block in flight) or the first page read (the
-// read-back of a verified download), from inside the device operation.
+// The player's port, which posts Esc to the list from inside the device
+// operation at the first page program (the block in flight) or page read (the
+// read-back of a verified download, or the directory read after the batch).
 class CEscapeOnTraffic : public CPortIO, public CPortProvider {
 public:
-    CEscapeOnTraffic(CVirtualPlayer& player, uint16_t base, bool onRead, int presses)
-        : m_player(player), m_base(base), m_onRead(onRead), m_presses(presses)
-    {
-    }
+    CEscapeOnTraffic(CVirtualPlayer& player, bool onRead, int presses)
+        : m_player(player), m_onRead(onRead), m_presses(presses) {}
     CPortIO* GetPortIO() override { return this; }
+    uint8_t PortRead(uint16_t address) override { return m_player.PortRead(address); }
+    int MilliClock() override { return m_player.MilliClock(); }
     void PortWrite(uint16_t address, uint8_t value) override
     {
         m_player.PortWrite(address, value);
-        if (address == m_base) {
+        if ((address & 3) == CRioDevice::kDataOffset) {
             m_data = value;
             return;
         }
-        if (address != m_base + CRioDevice::kControlOffset)
-            return;
-        if (value == CRioDevice::kCtlCommand)
-            m_command = m_data;
-        const bool write = value == CRioDevice::kCtlCommand && m_data == CRioDevice::kCmdWrite;
-        const bool read = value == CRioDevice::kCtlData && m_command == CRioDevice::kCmdFlash &&
-                          m_data == CRioDevice::kFlashRead;
-        if (armed && (m_onRead ? read : write)) {
-            armed = false;
-            for (int i = 0; i < m_presses; ++i)
-                ::PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
-        }
+        m_command = value == CRioDevice::kCtlCommand ? m_data : m_command;
+        const bool hit = m_onRead ? value == CRioDevice::kCtlData && m_command == CRioDevice::kCmdFlash &&
+                                        m_data == CRioDevice::kFlashRead
+                                  : value == CRioDevice::kCtlCommand && m_data == CRioDevice::kCmdWrite;
+        for (HWND to = hit ? list.exchange(nullptr) : nullptr; to != nullptr && m_presses-- > 0;)
+            ::PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 0);
     }
-    uint8_t PortRead(uint16_t address) override { return m_player.PortRead(address); }
-    int MilliClock() override { return m_player.MilliClock(); }
-
-    std::atomic<bool> armed{false};
-    HWND list = nullptr;
+    std::atomic<HWND> list{nullptr};
 
 private:
     CVirtualPlayer& m_player;
-    uint16_t m_base;
     bool m_onRead;
     int m_presses;
     uint8_t m_data = 0;
@@ -427,61 +418,46 @@ private:
 };
 
 // Esc while no block is being started waits in the queue until the device
-// operation ends; it must stop the batch (or, once the batch is over, go),
-// never reach the dialog manager as its cancel, which ends the program. The
-// window then closes by CLOSE alone.
+// operation ends: it stops the batch (or, once the batch is over, goes), and
+// never reaches the dialog manager as its cancel, which ends the program.
 TEST_F(Downloads, EscWhileNoBlockStartsStopsTheBatchAndQuavelKeepsRunning)
 {
-    struct SCase {
-        const char* when;
+    const struct {
         bool verify;
         size_t bytes;
         bool onRead;
         int presses;
-        bool kept;
+        size_t kept;
         const char* status;
+    } cases[] = {
+        {false, 20000, false, 1, 1, "Stopped: 1 of 1 files sent."}, // during the only block
+        {true, 20000, true, 1, 1, "Stopped: 1 of 1 files sent."},   // during its read-back
+        {true, 40000, true, 2, 0, "Stopped: 0 of 1 files sent."},   // read-back of the first of two blocks
+        {false, 20000, true, 1, 1, "Memory:   total: 32768 KB   used : 64 KB   free : 32704 KB"}, // after it
     };
-    const SCase cases[] = {
-        {"during the only block", false, 20000, false, 1, true, "Stopped: 1 of 1 files sent."},
-        {"during the read-back of the only block", true, 20000, true, 1, true, "Stopped: 1 of 1 files sent."},
-        {"twice, in the read-back of the first of two blocks", true, 40000, true, 2, false,
-         "Stopped: 0 of 1 files sent."},
-        // The batch is over: the press has nothing left to stop.
-        {"during the directory read after the batch", false, 20000, true, 1, true,
-         "Memory:   total: 32768 KB   used : 64 KB   free : 32704 KB"},
-    };
-    int run = 0;
-    for (const SCase& c : cases) {
-        SCOPED_TRACE(c.when);
-        options.imageDir = images + "\\" + std::to_string(++run);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const auto& c = cases[i];
+        options.imageDir = images + "\\" + std::to_string(i);
         ::CreateDirectoryA(options.imageDir.c_str(), nullptr);
         MakePlayer();
         settings.WriteInt("Settings", "VerifyDownloads", c.verify ? 1 : 0);
         const std::string path = MakePcFile("one.mp3", c.bytes, 7);
-        CEscapeOnTraffic port(*player, static_cast<uint16_t>(options.base), c.onRead, c.presses);
+        CEscapeOnTraffic port(*player, c.onRead, c.presses);
         CMainDlg window(port);
         std::string status;
-        int rows = -1;
-        const INT_PTR result = Run(window, [&](HWND main) {
+        EXPECT_EQ(IDOK, Run(window, [&](HWND main) {
             port.list = ::GetDlgItem(main, IDC_MAIN_LIST);
-            port.armed = true;
             DropOn(main, {path});
             WaitUntil([&] { return !::IsWindow(main) || Status(main) == c.status; }, 20000);
             status = Status(main);
-            rows = RowCount(main);
-            // Posted after the Esc presses: the window must still be there to take it.
-            Click(main, IDC_MAIN_CLOSE);
+            Click(main, IDC_MAIN_CLOSE); // after the presses: the window must be there to take it
             WaitUntil([&] { return !::IsWindow(main); });
-        });
-        EXPECT_EQ(IDOK, result);
+        }));
         EXPECT_EQ(c.status, status);
-        EXPECT_EQ(c.kept ? 1 : 0, rows);
         const SPlayerContents on = Contents();
-        ASSERT_TRUE(on.read);
-        ASSERT_EQ(c.kept ? 1u : 0u, on.files.size());
-        if (c.kept) {
-            EXPECT_EQ(ReadBytes(path), on.files[0].bytes);
-        }
+        ASSERT_EQ(c.kept, on.files.size());
+        EXPECT_TRUE(c.kept == 0 || ReadBytes(path) == on.files[0].bytes);
     }
 }
 

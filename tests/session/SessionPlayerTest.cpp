@@ -489,19 +489,4 @@ TEST_F(WithPlayer, UploadWritesTheFileWithoutMessage) {
     session->UploadFile(target.c_str(), nullptr);
     EXPECT_EQ(sink.messages, std::vector<std::string>{"Upload file done, but:\r\n\r\nthe old file could not be removed: '" +
                                                       target + ".quavel-old'"});
-    EXPECT_EQ(FileSize(target.c_str()), 40000);
-}
-
-// A stop the caller asked for is a failure to a plain download (quavel-cli
-// tells it) and none to one that the caller may stop (the window tells it).
-TEST_F(WithPlayer, AStoppedDownloadIsToldOnlyWhereItIsNoChoice) {
-    AttachAndConnect();
-    session->Initialize(0, nullptr);
-    ASSERT_TRUE(session->ReadDirectory());
-    const std::string path = MakeFile("STOP.MP3", 40000);
-    EXPECT_EQ(CRioSession::EDownloadEnd::Stopped, session->DownloadUnlessStopped(path.c_str(), StopAtOnce));
-    EXPECT_TRUE(sink.messages.empty());
-    EXPECT_FALSE(session->DownloadFile(path.c_str(), StopAtOnce));
-    EXPECT_EQ(sink.messages, std::vector<std::string>{kDownloadHeading + std::string("operation interrupted")});
-    EXPECT_EQ(CRioSession::EDownloadEnd::Sent, session->DownloadUnlessStopped(path.c_str(), nullptr));
 }
