@@ -92,3 +92,19 @@ TEST_F(CCliEntryTest, NamesKeepBackslashesAndColonsAndEveryChangeIsAnnounced)
     ASSERT_TRUE(player.Read());
     EXPECT_EQ(player.Names()[2], colon.substr(colon.rfind('/') + 1));
 }
+
+TEST_F(CCliEntryTest, DeviceTextsShowPlayerNamesAsTheConsoleDoes)
+{
+    ASSERT_EQ(Cli({"put", MakeFile("Caf\xC3\xA9.mp3", 100, 7)}).code, kExitDone);
+    {
+        // A chain that ends before the entry's count of blocks.
+        CReopenedPlayer player(PlayerDir());
+        ASSERT_TRUE(player.Read());
+        RioPut16(player.Device().EntrySlot(2) + 2, 3);
+        ASSERT_TRUE(player.Device().WriteDirectory());
+    }
+    SCliRun get = Cli({"get", "Caf\xC3\xA9.mp3", "--to", Path("to")});
+    EXPECT_EQ(get.code, kExitFailed);
+    EXPECT_EQ(get.err, "Upload file failed!\n\ninvalid block chain of file 'Caf\xC3\xA9.mp3', initialization "
+                       "recommended\n");
+}
