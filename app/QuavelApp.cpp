@@ -40,16 +40,32 @@ int CQuavelApp::Run()
     SetAppSettings(&settings);
 
     CAppPortProvider ports(options);
+    INT_PTR result = 0;
+    DWORD windowError = 0;
     {
         // The main window lives exactly as long as its modal loop; it must go
         // (with its session) before the port backend does.
         CMainDlg mainWindow(ports);
         m_mainWindow = &mainWindow;
-        mainWindow.DoModal();
+        result = mainWindow.DoModal();
+        windowError = ::GetLastError();
         m_mainWindow = nullptr;
     }
     SetAppSettings(nullptr);
+    if (result == -1) {
+        // Without a window the program would end without a word.
+        ::MessageBoxA(nullptr, MainWindowFailedText(windowError).c_str(), ApplicationName().c_str(), MB_OK | MB_ICONSTOP);
+        return 1;
+    }
     return 0;
+}
+
+std::string CQuavelApp::MainWindowFailedText(DWORD error)
+{
+    std::string text = "The main window could not be opened";
+    if (error != 0)
+        text += " (system error " + std::to_string(error) + ")";
+    return text + ".\r\n\r\nClose other programs to free system resources and start Quavel again.";
 }
 
 void CQuavelApp::ShowText(const std::string& text, bool isError)

@@ -14,8 +14,13 @@ public:
     CQuavelApp(HINSTANCE instance, const char* commandLine);
 
     // Start-up; returns the process's exit code: 0 after the main window has
-    // closed or the help was shown, 2 for a command line that cannot be used.
+    // closed or the help was shown, 1 when the main window could not be
+    // created (after a message box that says so), 2 for a command line that
+    // cannot be used.
     int Run();
+
+    // The message box's text when the main window could not be created.
+    static std::string MainWindowFailedText(DWORD error);
 
     // The main window while its modal loop runs, else nullptr.
     CMainDlg* MainWindow() const { return m_mainWindow; }

@@ -141,13 +141,17 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     put->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
     put->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
     put->add_flag("--dry-run", o.dryRun, "show what would be sent, and at what size, without changing anything");
+    CLI::Option* replace = put->add_flag(
+        "--replace", o.replace, "a file of that name on the player: send the new one, then delete the old one");
+    put->add_flag("--keep-both", o.keepBoth, "a file of that name on the player: keep it beside the new one")
+        ->excludes(replace);
     CLI::App* get = app.add_subcommand("get", "upload player files to the PC");
-    get->add_option("NAME", o.paths, "names on the player")->required();
+    get->add_option("NAME", o.paths, "names on the player, or #N for file number N")->required();
     get->add_option("--to", o.to, "folder for the files (default: the current one)")->type_name("DIR");
     CLI::App* rm = app.add_subcommand("rm", "delete files on the player");
-    rm->add_option("NAME", o.paths, "names on the player")->required();
+    rm->add_option("NAME", o.paths, "names on the player, or #N for file number N")->required();
     CLI::App* move = app.add_subcommand("move", "move a file to another position of the player's list");
-    move->add_option("NAME", o.name, "name on the player")->required();
+    move->add_option("NAME", o.name, "name on the player, or #N for file number N")->required();
     move->add_option("POSITION", o.position, "new position, counted from 1")->required()->check(
         CLI::PositiveNumber);
     CLI::App* format = app.add_subcommand("format", "initialize the player's memory (all files are lost)");
@@ -156,7 +160,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     dump->add_option("DIR", o.dumpDir, "folder for the image file")->required();
     CLI::App* verify = app.add_subcommand(
         "verify", "compare player files with the PC files of the same name (exit 1 on a difference)");
-    verify->add_option("NAME", o.paths, "names on the player (default: every file)");
+    verify->add_option("NAME", o.paths, "names on the player, or #N for file number N (default: every file)");
     verify->add_option("--in", o.in, "folder of the PC files (default: the current one)")->type_name("DIR");
 
     CLI::App* check = app.add_subcommand("check", "check the directory of the player's memory (exit 1 on faults)");

@@ -30,6 +30,8 @@ struct SCliOptions {
     bool json = false;
     bool check = false;      // format --check
     bool verify = false;     // put --verify, sync --verify
+    bool replace = false;    // put --replace: the new file, then the old one of that name deleted
+    bool keepBoth = false;   // put --keep-both: the new file beside the old one
     int bitrate = 128;       // put: kbit/s of converted files (--fit: the highest tried)
     bool fit = false;        // put --fit
     bool reencode = false;   // put --reencode
@@ -37,10 +39,10 @@ struct SCliOptions {
     bool noConvert = false;  // put --no-convert
     bool dryRun = false;     // put, repair and sync --dry-run
     bool recursive = false;  // sync --recursive
-    std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names; sync: sources
+    std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names or #N; sync: sources
     std::string to = ".";    // get --to, extract --to
     std::string in = ".";    // verify --in
-    std::string name;        // move
+    std::string name;        // move: a player name or #N
     int position = 0;        // move, counted from 1
     std::string dumpDir;
     std::string image;       // list --image, extract and restore: a dump image file

@@ -66,19 +66,29 @@ std::string Padded(const std::string& s, size_t width) { return Padded(s, width,
 
 std::string NotPresent(const std::string& shownName) { return "file '" + shownName + "' not present on device"; }
 
+// "#1, #4": entry numbers as list shows them.
+std::string Numbers(const std::vector<int>& slots)
+{
+    std::string text;
+    for (const int slot : slots)
+        text += (text.empty() ? "#" : ", #") + std::to_string(slot + 1);
+    return text;
+}
+
 }  // namespace
 
 void CCliMessages::ShowError(const char* text)
 {
     ++m_count;
-    m_last = text;
-    m_err << ConsoleText(text) << '\n';
+    m_last = m_convert ? m_convert(text) : text;
+    m_err << ConsoleText(m_last) << '\n';
 }
 
 CCliCommands::CCliCommands(const SCliOptions& options, SCliIo& io)
     : m_options(options), m_io(io), m_files(io.pcFiles ? *io.pcFiles : SystemPcFiles()), m_messages(io.err),
       m_progress(io.err, io.terminal), m_names(io.codeset ? CNameCodec(io.codeset) : CNameCodec::ForLocale())
 {
+    m_messages.SetNameConversion([this](const std::string& text) { return ShownNames(text); });
 }
 
 CCliCommands::~CCliCommands()
@@ -105,6 +115,86 @@ bool CCliCommands::PlayerName(const std::string& typed, const char* heading, std
         return true;
     Fail(heading + error);
     return false;
+}
+
+bool CCliCommands::FindSlot(const std::string& typed, const char* heading, int& slot, int& code, std::string& name)
+{
+    code = kExitFailed;
+    slot = -1;
+    if (typed.size() > 1 && typed[0] == '#' && typed.find_first_not_of("0123456789", 1) == std::string::npos) {
+        const int count = Device().EntryCount();
+        const std::string digits = typed.substr(1);
+        const int n = digits.size() <= 2 ? std::stoi(digits) : 0;
+        if (n < 1 || n > count) {
+            Fail(heading + ("no file number " + digits + " on the device"));
+            return false;
+        }
+        slot = n - 1;
+        name = EntryName(slot);
+        return true;
+    }
+    if (!PlayerName(typed, heading, name))
+        return false;
+    const std::vector<int> slots = SlotsNamed(name);
+    if (slots.empty())
+        return true;
+    if (slots.size() > 1) {
+        m_io.err << "quavel-cli: files " << Numbers(slots) << " on the player are all named '" << m_names.Show(name)
+                 << "': give the one you mean as #N\n";
+        code = kExitUsage;
+        return false;
+    }
+    slot = slots[0];
+    return true;
+}
+
+std::string CCliCommands::EntryName(int slot)
+{
+    char name[kRioNameSize + 1];
+    DirectoryEntry::Read(Device().EntrySlot(slot)).GetName(name);
+    return name;
+}
+
+std::vector<int> CCliCommands::SlotsNamed(const std::string& name)
+{
+    std::vector<int> slots;
+    for (int slot = 0; slot < Device().EntryCount(); ++slot)
+        if (EntryName(slot) == name)
+            slots.push_back(slot);
+    return slots;
+}
+
+void CCliCommands::AnnounceStoredName(const std::string& typed, const std::string& name, int slot)
+{
+    const std::string stored = EntryName(slot);
+    std::string back;
+    if (m_names.ToLocale(stored, back) && back == typed)
+        return;
+    const std::string cut = StoredName(name);
+    std::string why;
+    if (cut != name)
+        why = "names on the player have at most " + std::to_string(kRioNameSize) + " bytes";
+    if (stored != cut)
+        why += (why.empty() ? "" : "; ") + std::string("another file has the shortened name");
+    if (why.empty())
+        why = "in the player's code page";
+    m_io.err << "quavel-cli: '" << typed << "' is stored as '" << m_names.Show(stored) << "' (" << why << ")\n";
+}
+
+std::string CCliCommands::ShownNames(const std::string& text)
+{
+    if (!m_session || !m_session->GetDevice())
+        return text;
+    std::string shown = text;
+    for (int slot = 0; slot < Device().EntryCount(); ++slot) {
+        const std::string quoted = "'" + EntryName(slot) + "'";
+        const std::string converted = "'" + m_names.Show(EntryName(slot)) + "'";
+        if (quoted == converted)
+            continue;
+        for (size_t at = shown.find(quoted); at != std::string::npos; at = shown.find(quoted, at + converted.size()))
+            shown.replace(at, quoted.size(), converted);
+    }
+    return shown;
 }
 
 int CCliCommands::Run()
@@ -319,7 +409,8 @@ int CCliCommands::Info()
 
 int CCliCommands::Put()
 {
-    // Every file is identified and every name converted before anything is sent.
+    // Every file is identified, every name converted, and every name already
+    // on the player has its choice, before anything is sent.
     CCliConvert convert(m_options, m_io.out);
     std::string error;
     if (!convert.Plan(Device(), error)) {
@@ -332,7 +423,21 @@ int CCliCommands::Put()
             Fail(kDownloadFailed + error);
             return kExitFailed;
         }
-        shown.push_back(m_names.Show(StoredName(names[i])));
+        const std::string stored = StoredName(names[i]);
+        shown.push_back(m_names.Show(stored));
+        const std::vector<int> there = SlotsNamed(stored);
+        if (there.empty() || m_options.keepBoth || m_options.dryRun)
+            continue;
+        if (!m_options.replace) {
+            m_io.err << "quavel-cli: '" << m_names.Show(stored) << "' is already on the player (" << Numbers(there)
+                     << "): give --replace to send the new file and then delete the old one, or --keep-both\n";
+            return kExitUsage;
+        }
+        if (there.size() > 1) {
+            m_io.err << "quavel-cli: files " << Numbers(there) << " on the player are all named '"
+                     << m_names.Show(stored) << "': --replace cannot tell which one to delete\n";
+            return kExitUsage;
+        }
     }
     if (m_options.dryRun) {
         convert.Show(shown);
@@ -344,16 +449,25 @@ int CCliCommands::Put()
             Fail(kDownloadFailed + (error.empty() ? std::string("operation interrupted") : error));
             return kExitFailed;
         }
-        m_progress.Begin("put " + std::string(BaseName(m_options.paths[i].c_str())));
-        const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback(), names[i].c_str());
+        // A replacing file takes the old one's name as it is: no suffix.
+        std::string name = names[i];
+        int old = -1;
+        if (m_options.replace) {
+            const std::vector<int> there = SlotsNamed(StoredName(name));
+            if (!there.empty()) {
+                old = there[0];
+                name = StoredName(name);
+            }
+        }
+        m_progress.Begin("put " + std::string(PcBaseName(m_options.paths[i])));
+        const bool ok = m_session->DownloadFile(path.c_str(), CCliProgress::Callback(), name.c_str());
         m_progress.End(ok);
         // After a failure the directory image no longer matches the player: stop.
         if (!ok)
             return kExitFailed;
-        const std::string stored = StoredName(names[i]);
-        if (stored != names[i])
-            m_io.err << "quavel-cli: '" << m_names.Show(names[i]) << "' is stored as '" << m_names.Show(stored)
-                     << "' (names on the player have at most " << kRioNameSize << " bytes)\n";
+        AnnounceStoredName(convert.PlayerName(i), names[i], Device().EntryCount() - 1);
+        if (old >= 0 && !m_session->DeleteEntry(old))
+            return kExitFailed;
     }
     return kExitDone;
 }
@@ -368,9 +482,11 @@ int CCliCommands::Get()
     // Refuse every name that has no form on the player or cannot be a file
     // name on this PC before anything is written.
     std::vector<std::string> names(m_options.paths.size()), pcNames(names.size());
+    std::vector<int> slots(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        if (!PlayerName(m_options.paths[i], kUploadFailed, names[i]))
-            return kExitFailed;
+        int code = kExitFailed;
+        if (!FindSlot(m_options.paths[i], kUploadFailed, slots[i], code, names[i]))
+            return code;
         if (!m_names.ToLocale(names[i], pcNames[i])) {
             Fail(std::string(kUploadFailed) + "the name '" + m_names.Show(names[i]) +
                  "' cannot be written in the encoding of this system (" + m_names.Codeset() + ")");
@@ -383,11 +499,9 @@ int CCliCommands::Get()
     }
     // The window's free-space check, over the files that are there.
     unsigned long long needed = 0;
-    for (const std::string& name : names) {
-        const int slot = Device().FindEntry(name.c_str());
+    for (const int slot : slots)
         if (slot >= 0)
             needed += DirectoryEntry::Read(Device().EntrySlot(slot)).size;
-    }
     const unsigned long long available = m_files.FreeSpace(folder);
     if (available < needed) {
         m_io.err << FreeSpaceMessage(available, needed) << '\n';
@@ -415,16 +529,14 @@ int CCliCommands::Get()
             break;
         }
         const std::string shown = m_names.Show(names[i]);
-        if (Device().FindEntry(names[i].c_str()) < 0) {
+        if (slots[i] < 0) {
             Fail(kUploadFailed + NotPresent(shown));
             result = kExitFailed;
             continue;
         }
         const std::string partial = JoinPath(part, pcNames[i]);
-        const int before = m_messages.Count();
         m_progress.Begin("get " + shown);
-        m_session->UploadFile(partial.c_str(), CCliProgress::Callback(), names[i].c_str());
-        bool ok = m_messages.Count() == before;
+        bool ok = m_session->UploadEntry(slots[i], partial.c_str(), CCliProgress::Callback());
         m_progress.End(ok);
         std::string error;
         if (ok && !MoveReplacing(m_files, partial, JoinPath(folder, pcNames[i]), error)) {
@@ -442,18 +554,23 @@ int CCliCommands::Get()
 
 int CCliCommands::Remove()
 {
-    std::vector<std::string> names(m_options.paths.size());
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!PlayerName(m_options.paths[i], kDeleteFailed, names[i]))
-            return kExitFailed;
-    for (const std::string& name : names) {
-        if (Device().FindEntry(name.c_str()) < 0) {
+    std::vector<int> slots(m_options.paths.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        int code = kExitFailed;
+        std::string name;
+        if (!FindSlot(m_options.paths[i], kDeleteFailed, slots[i], code, name))
+            return code;
+        if (slots[i] < 0) {
             Fail(kDeleteFailed + NotPresent(m_names.Show(name)));
             return kExitFailed;
         }
-        if (!m_session->DeleteFile(name.c_str()))
-            return kExitFailed;
     }
+    // From the highest slot down: a delete moves the entries after it up.
+    std::sort(slots.rbegin(), slots.rend());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    for (const int slot : slots)
+        if (!m_session->DeleteEntry(slot))
+            return kExitFailed;
     return kExitDone;
 }
 
@@ -461,10 +578,10 @@ int CCliCommands::Move()
 {
     CRioDevice& d = Device();
     const int count = d.EntryCount();
+    int from = -1, code = kExitFailed;
     std::string name;
-    if (!PlayerName(m_options.name, kMoveFailed, name))
-        return kExitFailed;
-    const int from = d.FindEntry(name.c_str());
+    if (!FindSlot(m_options.name, kMoveFailed, from, code, name))
+        return code;
     if (from < 0) {
         Fail(kMoveFailed + NotPresent(m_names.Show(name)));
         return kExitFailed;
@@ -547,10 +664,11 @@ int CCliCommands::Verify()
     // The names asked for, or every entry (two of one name each with its own blocks).
     std::vector<std::pair<std::string, int>> files;
     for (const std::string& typed : m_options.paths) {
+        int slot = -1, code = kExitFailed;
         std::string name;
-        if (!PlayerName(typed, kVerifyFailed, name))
-            return kExitFailed;
-        files.emplace_back(name, Device().FindEntry(name.c_str()));
+        if (!FindSlot(typed, kVerifyFailed, slot, code, name))
+            return code;
+        files.emplace_back(name, slot);
     }
     for (int i = 0; m_options.paths.empty() && i < Device().EntryCount(); ++i) {
         char name[kRioNameSize + 1];

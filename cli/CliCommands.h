@@ -3,6 +3,7 @@
 // player, runs each change as the device operation followed by a directory
 // write and reports failures in its own words, which go to stderr here.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,11 +26,15 @@ class CCliMessages : public CMessageSink {
 public:
     explicit CCliMessages(std::ostream& err) : m_err(err) {}
     void ShowError(const char* text) override;
+    // Player names in the texts shown as the console shows them (the device's
+    // texts carry them in the player's code page).
+    void SetNameConversion(std::function<std::string(const std::string&)> convert) { m_convert = std::move(convert); }
     int Count() const { return m_count; }
     const std::string& Last() const { return m_last; }
 
 private:
     std::ostream& m_err;
+    std::function<std::string(const std::string&)> m_convert;
     int m_count = 0;
     std::string m_last;
 };
@@ -73,6 +78,18 @@ private:
     // A name typed on the command line as the player stores it; false after
     // a failure under heading when it has no form there.
     bool PlayerName(const std::string& typed, const char* heading, std::string& name);
+    // The slot of the entry a name or "#N" typed on the command line means
+    // (-1 for a name no entry has) and its player name; false after a failure
+    // under heading, code then the exit code it calls for (kExitUsage for a
+    // name that several entries hold).
+    bool FindSlot(const std::string& typed, const char* heading, int& slot, int& code, std::string& name);
+    // Slots of the entries whose stored name is name, in directory order.
+    std::vector<int> SlotsNamed(const std::string& name);
+    std::string EntryName(int slot);
+    // On stderr when the new entry in slot does not hold the name typed.
+    void AnnounceStoredName(const std::string& typed, const std::string& name, int slot);
+    // text with each quoted player name of the directory in the console's form.
+    std::string ShownNames(const std::string& text);
     CRioDevice& Device();
     const char* MemoryName() const { return m_options.card ? "card" : "internal"; }
 

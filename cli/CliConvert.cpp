@@ -50,7 +50,7 @@ bool CCliConvert::Plan(const CRioDevice& device, std::string& error)
     for (const std::string& path : m_options.paths) {
         SAudioInfo info;
         if (!ProbeAudio(path, p.options, info, error)) {
-            error = "cannot convert '" + std::string(BaseName(path.c_str())) + "': " + error;
+            error = "cannot convert '" + std::string(PcBaseName(path)) + "': " + error;
             return false;
         }
         const ESendAs send = PlanSend(info, p.options);
@@ -93,7 +93,7 @@ bool CCliConvert::Plan(const CRioDevice& device, std::string& error)
 
 std::string CCliConvert::PlayerName(size_t i) const
 {
-    const std::string base = BaseName(m_options.paths[i].c_str());
+    const std::string base = PcBaseName(m_options.paths[i]);
     return m_plan->send[i] == ESendAs::Converted ? PlayerMp3Name(base) : base;
 }
 
@@ -105,7 +105,7 @@ void CCliConvert::Show(const std::vector<std::string>& shownNames) const
         const SAudioInfo& a = p.info[i];
         const int fileBlocks = PlayerBlocks(p.bytes[i]);
         blocks += fileBlocks;
-        m_out << "'" << BaseName(m_options.paths[i].c_str()) << "': ";
+        m_out << "'" << PcBaseName(m_options.paths[i]) << "': ";
         if (a.kind == EAudioKind::NotAudio)
             m_out << "not audio";
         else
@@ -142,7 +142,7 @@ bool CCliConvert::Prepare(size_t i, CCliProgress& progress, std::string& sendPat
         return true;
     p.temp.reset(new CTempMp3);
     sendPath = p.temp->Path();
-    const std::string base = BaseName(path.c_str());
+    const std::string base = PcBaseName(path);
     if (p.send[i] == ESendAs::WithoutTags) {
         if (CopyWithoutTags(path, sendPath, error))
             return true;

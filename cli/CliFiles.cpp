@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliFiles.h"
+#include "device/RioDevice.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -109,5 +110,15 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     if (last == '/')
         return folder + name;
     return folder + "/" + name;
+#endif
+}
+
+const char* PcBaseName(const std::string& path)
+{
+#ifdef _WIN32
+    return BaseName(path.c_str());
+#else
+    const size_t slash = path.rfind('/');
+    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
 #endif
 }

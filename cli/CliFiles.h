@@ -22,3 +22,6 @@ long long FileBytes(const std::string& path);
 bool SameFolder(const std::string& a, const std::string& b);
 // folder + separator + name.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The file name part of a PC path (a pointer into path). On Linux only '/'
+// separates folders: a backslash or a colon belongs to the name.
+const char* PcBaseName(const std::string& path);

@@ -3,8 +3,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "cli/CliInterrupt.h"
+#include "cli/NameCodec.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -58,7 +60,20 @@ void CCliProgress::SetBlockHook(std::function<void(int, int)> hook)
 void CCliProgress::Begin(const std::string& label)
 {
     g_current = this;
-    m_label = label.size() > kLabelWidth ? label.substr(0, kLabelWidth - 3) + "..." : label;
+    // Cut and padded by characters: a name in UTF-8 takes more bytes than columns.
+    std::vector<size_t> starts;
+    for (size_t at = 0; at < label.size();) {
+        starts.push_back(at);
+        uint32_t ch = 0;
+        if (!NextUtf8(label, at, ch))
+            ++at;
+    }
+    m_label = label;
+    m_labelColumns = starts.size();
+    if (m_labelColumns > kLabelWidth) {
+        m_label = label.substr(0, starts[kLabelWidth - 3]) + "...";
+        m_labelColumns = kLabelWidth;
+    }
     m_startMs = m_clock();
     m_lastDrawMs = -1;
     m_total = 0;
@@ -120,9 +135,8 @@ std::string CCliProgress::Line(int done, int total, int64_t elapsedMs) const
                       static_cast<int>(leftSeconds % 60));
     }
     char line[160];
-    std::snprintf(line, sizeof line, "%-*s [%s] %3d%% %s %s", static_cast<int>(kLabelWidth),
-                  m_label.c_str(), bar.c_str(), percent, rate, left);
-    return line;
+    std::snprintf(line, sizeof line, " [%s] %3d%% %s %s", bar.c_str(), percent, rate, left);
+    return m_label + std::string(kLabelWidth - m_labelColumns, ' ') + line;
 }
 
 void CCliProgress::Draw(const std::string& line)

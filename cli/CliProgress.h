@@ -50,6 +50,7 @@ private:
     bool m_terminal;
     Clock m_clock;
     std::string m_label;
+    size_t m_labelColumns = 0;  // characters of m_label
     int64_t m_startMs = 0;
     int64_t m_lastDrawMs = -1;
     int m_total = 0;

@@ -119,7 +119,7 @@ bool CRioDevice::TxBlock(const uint8_t* buffer, int block, uint16_t prev, uint16
     return true;
 }
 
-bool CRioDevice::RxBlock(uint8_t* buffer, int block)
+bool CRioDevice::RxBlock(uint8_t* buffer, int block, uint8_t* spares)
 {
     if (!OpenLink())
         return false;
@@ -132,9 +132,12 @@ bool CRioDevice::RxBlock(uint8_t* buffer, int block)
         uint8_t* out = buffer + i * kRioPageSize;
         for (int k = 0; k < kRioPageSize; ++k)
             out[k] = ReadByte();
-        // The spare area is clocked out but neither kept nor checked.
-        for (int k = 0; k < kRioSpareSize; ++k)
-            ReadByte();
+        // The spare area is clocked out; kept only when asked for.
+        for (int k = 0; k < kRioSpareSize; ++k) {
+            const uint8_t b = ReadByte();
+            if (spares)
+                spares[i * kRioSpareSize + k] = b;
+        }
         if (!WaitReady())
             return false;
     }
@@ -159,10 +162,10 @@ bool CRioDevice::SendBlock(const uint8_t* buffer, int block, uint16_t prev, uint
     return false;
 }
 
-bool CRioDevice::ReceiveBlock(uint8_t* buffer, int block)
+bool CRioDevice::ReceiveBlock(uint8_t* buffer, int block, uint8_t* spares)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (RxBlock(buffer, block))
+        if (RxBlock(buffer, block, spares))
             return true;
         Pause();
     }

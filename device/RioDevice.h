@@ -28,6 +28,7 @@ constexpr int kRioBlockSize = 32768;        // unit of all storage
 constexpr int kRioPageSize = 512;
 constexpr int kRioSpareSize = 16;           // spare area after each page
 constexpr int kRioPagesPerBlock = 64;
+constexpr int kRioBlockSpares = kRioPagesPerBlock * kRioSpareSize;
 constexpr int kRioMaxEntries = 60;          // directory slots
 constexpr int kRioEntrySize = 128;
 constexpr int kRioNameSize = 100;           // name field, not always zero-terminated
@@ -79,6 +80,10 @@ struct DirectoryHeader {
     void Write(uint8_t* image) const;
 };
 
+// True for the first byte of a two-byte character of the code page the
+// player's names are in (null: a single-byte code page).
+typedef bool (*LeadBytePredicate)(uint8_t byte);
+
 // One 128-byte directory slot.
 struct DirectoryEntry {
     uint16_t firstBlock = 0;      // 0x00 first block of the chain
@@ -97,8 +102,14 @@ struct DirectoryEntry {
     void Write(uint8_t* slot) const;
     // Copies the name into out (at least kRioNameSize + 1 bytes), terminated.
     void GetName(char* out) const;
-    // Stores StoredName(name), zero-padded.
-    void SetName(const char* name);
+    // Stores StoredName(name, isLead), zero-padded.
+    void SetName(const char* name, LeadBytePredicate isLead = nullptr);
+    // Bytes of the file in its block i: the last one may be partly used (a
+    // corrupt count above 32768 reads as a full block).
+    size_t BlockBytes(int i) const
+    {
+        return i == blocks - 1 && lastBytes != 0 && lastBytes < kRioBlockSize ? lastBytes : size_t(kRioBlockSize);
+    }
     // The frame header in file order: h[0] is the 0xFF sync byte.
     void GetFrameBytes(uint8_t h[4]) const
     {
@@ -120,8 +131,14 @@ const char* BaseName(const char* path);
 // A file name as a directory entry holds it: a name longer than 100 bytes is
 // cut in its stem so that its extension stays ("<stem cut>.mp3"); a name
 // without one (no last dot after the first byte, or more than 15 bytes or a
-// blank after it) is cut to its first 100 bytes.
-std::string StoredName(const std::string& name);
+// blank after it) is cut to its first 100 bytes. A cut never leaves a dot or
+// a blank at the end of the stem (they go too: such a name could not be
+// fetched back) and, given the lead bytes of a double-byte code page, never
+// ends inside a character.
+std::string StoredName(const std::string& name, LeadBytePredicate isLead = nullptr);
+// The same with suffix before the extension ("<stem cut>~2.mp3"), the stem cut
+// so that the whole fits; a name that fits keeps all of its stem.
+std::string StoredName(const std::string& name, const std::string& suffix, LeadBytePredicate isLead);
 
 // Where a page lives: the chip to select and the two address bytes.
 struct RioChipAddress {
@@ -218,9 +235,11 @@ public:
     RioChipAddress ChipAddress(uint32_t page) const;
     void SpareArea(const uint8_t* page, uint16_t prev, uint16_t next, uint8_t spare[kRioSpareSize]) const;
     bool TxBlock(const uint8_t* buffer, int block, uint16_t prev, uint16_t next);
-    bool RxBlock(uint8_t* buffer, int block);
+    // spares (null, or room for kRioBlockSpares bytes) receives the spare
+    // area of each page in turn.
+    bool RxBlock(uint8_t* buffer, int block, uint8_t* spares = nullptr);
     bool SendBlock(const uint8_t* buffer, int block, uint16_t prev, uint16_t next);
-    bool ReceiveBlock(uint8_t* buffer, int block);
+    bool ReceiveBlock(uint8_t* buffer, int block, uint8_t* spares = nullptr);
 
     // --- Storage layout --------------------------------------------------------
     // Slot of the first in-use entry whose name equals name, or -1.
@@ -243,6 +262,13 @@ public:
     bool WriteDirectory();
     bool Format(int check, ProgressCallback callback);
     bool CheckBadBlocks(ProgressCallback callback);
+    // Entries are addressed by slot: the directory order, which is the order
+    // of the list rows (row i, numbered i + 1, is slot i). Two entries may
+    // hold one name, so only a slot says which file is meant. The by-name
+    // forms act on the first entry of that name.
+    // DeleteEntry moves the entries after slot up by one: delete several from
+    // the highest slot down.
+    bool DeleteEntry(int slot);
     bool DeleteFile(const char* name);
     // Deletes the entries in these slots (distinct, in any order) from the
     // image in one go: refused as a whole, with nothing changed, when a slot
@@ -252,6 +278,16 @@ public:
     // The player's name of the file is name, or the base name of path when
     // name is null (a caller whose PC names are in another code page passes it).
     bool DownloadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
+    // The name a download of name gets in this memory: StoredName(name), or,
+    // when the cut makes that the name of an entry already there, the first
+    // of "<stem>~2.<ext>", "~3" ... that no entry has. A name that is not cut
+    // is stored as given, also when an entry has it already.
+    std::string DownloadName(const char* name) const;
+    // The lead bytes of the code page of the names downloads are given (null
+    // for a single-byte code page): the cut never splits a character.
+    void SetLeadBytePredicate(LeadBytePredicate isLead) { m_isLead = isLead; }
+    // Writes the file of the entry in slot to path.
+    bool UploadEntry(int slot, const char* path, ProgressCallback callback);
     bool UploadFile(const char* path, ProgressCallback callback, const char* name = nullptr);
     // Reads the blocks of the entry in slot back and compares them with the PC
     // file at path: same tells whether every byte matched. False (with the
@@ -283,6 +319,9 @@ public:
 
     int GetErrorCode() const { return m_errorCode; }
     const char* GetErrorText() const { return m_errorText; }
+    // What the last successful upload has to tell beside its success (the
+    // old PC file it replaced could not be removed); empty when nothing.
+    const std::string& GetNotice() const { return m_notice; }
 
     // The directory image: the working copy of block 0 (kRioBlockSize bytes).
     uint8_t* Directory() { return m_directory; }
@@ -343,12 +382,20 @@ private:
     bool CheckChain(int slot, bool forUpload);
     bool CheckChainsApart();
     bool RefuseUnlessValid();
+    // Whether slot is an entry in use; else error 8 naming the slot.
+    bool RefuseUnlessEntry(int slot);
     // Verified downloads: the read-back with its one new sending of the file,
-    // the comparison reporting progress as blocks base + i of total, and the
-    // new sending of the entry's chain.
+    // the comparison and the new sending of the entry's chain, each counting
+    // its blocks on from done in the progress of total. CompareBlocks leaves
+    // the link open whatever its result; the operation releases it.
     bool VerifyDownload(int slot, const char* path, ProgressCallback callback);
-    bool CompareBlocks(int slot, const char* path, ProgressCallback callback, int base, int total, bool& same);
-    bool ResendFile(int slot, const char* path, ProgressCallback callback, int total);
+    bool CompareBlocks(int slot, const char* path, ProgressCallback callback, int& done, int total, bool& same);
+    bool ResendFile(int slot, const char* path, ProgressCallback callback, int& done, int total);
+    // Whether a block read back (data and spare areas) is what sending the
+    // PC's len bytes in pc linked to prev and next stores. Uses pc's room
+    // beyond len.
+    bool PagesMatch(const uint8_t* player, const uint8_t* spares, uint8_t* pc, size_t len, uint16_t prev,
+                    uint16_t next) const;
     // Reads the next len bytes of the PC file into buf, zero beyond them, and
     // sends buf as block cur linked to prev and next.
     bool SendFileBlock(FILE* file, const char* path, uint8_t* buf, size_t len, int cur, uint16_t prev, uint16_t next);
@@ -358,6 +405,11 @@ private:
     // when it fails, so that a failure leaves the image as it was.
     class CImageGuard;
     friend class CImageGuard;
+    // Every operation that talks to the player ends with the link released,
+    // whatever its result: a player left awake drains its battery and takes
+    // no buttons.
+    class CLinkGuard;
+    friend class CLinkGuard;
 
     CPortIO& m_io;
     CPcFiles* m_files;
@@ -372,11 +424,14 @@ private:
     int m_memory = 0;
     int m_largeChip = 0;
     int m_externalBlocks = 0;
+    int m_chipPages[2] = {}; // pages of the internal chip and the card, as Detect saw them
     bool m_verifyDownloads = false;
+    LeadBytePredicate m_isLead = nullptr;
     bool m_linkOpen = false; // woken by OpenLink, not released since
 
     int m_errorCode = kRioNoError;
     char m_errorText[kRioErrorTextSize] = {};
+    std::string m_notice;
 
     uint8_t m_directory[kRioBlockSize] = {};
     EDirectoryState m_directoryState = kDirectoryNotRead;

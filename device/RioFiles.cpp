@@ -2,6 +2,7 @@
 // Moving files between the PC and the player: DownloadFile (PC to player) and
 // UploadFile (player to PC).
 #include "device/RioDevice.h"
+#include "device/RioFile.h"
 #include "device/RioImageGuard.h"
 #include "playlist/PcFiles.h"
 
@@ -15,11 +16,6 @@
 namespace {
 
 constexpr int kHeadBytes = 4096;    // searched for the first MPEG frame header
-
-struct CFileCloser {
-    void operator()(FILE* f) const { fclose(f); }
-};
-typedef std::unique_ptr<FILE, CFileCloser> CFilePtr;
 
 // The first frame header: byte i is 0xFF and byte i + 1 has its upper four
 // bits set (the sync bits). Only positions whose four header bytes all lie
@@ -70,9 +66,9 @@ bool Exists(const std::string& path)
 // player that fails in the middle of an upload leaves the old file as it was,
 // not the first part of the new one. Only a regular file that could be
 // written anyway is moved: a read-only file stays, and the upload fails to
-// open it as before. A file that cannot be moved aside is written over, as
-// an upload always did. Should even the move back fail, the old file is
-// still there under its other name.
+// open it as before. A file that cannot be moved aside is refused: writing
+// over it would lose it if the upload then failed. Should even the move back
+// fail, the old file is still there under its other name.
 class CReplacedFile {
 public:
     CReplacedFile(CPcFiles& files, const char* path) : m_files(files), m_path(path)
@@ -85,36 +81,42 @@ public:
         fclose(probe);
         if (!regular)
             return;
-        for (int i = 0; i < kAsideNames; ++i) {
+        for (int i = 0; i < kAsideNames && m_aside.empty(); ++i) {
             const std::string aside = m_path + ".quavel-old" + (i == 0 ? std::string() : std::to_string(i));
             if (Exists(aside))
                 continue;   // somebody's file: never touched
-            if (m_files.Replace(m_path, aside))
-                m_aside = aside;
-            return;
+            if (!m_files.Replace(m_path, aside))
+                break;
+            m_aside = aside;
         }
+        m_refused = m_aside.empty();
     }
     CReplacedFile(const CReplacedFile&) = delete;
     CReplacedFile& operator=(const CReplacedFile&) = delete;
     ~CReplacedFile()
     {
-        if (m_aside.empty())
+        if (m_aside.empty() || m_replaced)
             return;
-        if (m_replaced) {
-            m_files.Remove(m_aside);
-        } else {
-            m_files.Remove(m_path);
-            m_files.Replace(m_aside, m_path);
-        }
+        m_files.Remove(m_path);
+        m_files.Replace(m_aside, m_path);
     }
-    // The new file is complete.
-    void Replaced() { m_replaced = true; }
+    // An old file is there and could not be moved aside.
+    bool Refused() const { return m_refused; }
+    // The new file is complete: the old one goes. False when it stays under
+    // the name AsidePath.
+    bool Replaced()
+    {
+        m_replaced = true;
+        return m_aside.empty() || m_files.Remove(m_aside);
+    }
+    const std::string& AsidePath() const { return m_aside; }
 
 private:
     static constexpr int kAsideNames = 10;
     CPcFiles& m_files;
     std::string m_path;
     std::string m_aside;
+    bool m_refused = false;
     bool m_replaced = false;
 };
 
@@ -122,6 +124,7 @@ private:
 
 bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const char* name)
 {
+    CLinkGuard link(*this);
     if (!RefuseUnlessValid())
         return false;
     if (RioGet16(m_directory) >= kRioMaxEntries) {
@@ -178,6 +181,8 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
         return false;
     }
 
+    // Named before the new slot counts as an entry.
+    const std::string stored = DownloadName(name ? name : BaseName(path));
     // From here on the image changes; a failure puts it back as it was.
     CImageGuard guard(*this);
     if (takesDirectoryBlock) {
@@ -201,11 +206,11 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
     DirectoryEntry e;
     e.firstBlock = uint16_t(first);
     e.blocks = uint16_t(blocks);
-    e.lastBytes = uint16_t(size % kRioBlockSize);
+    e.lastBytes = uint16_t(size % kRioBlockSize);   // 0: the last block is full
     e.size = uint32_t(size);
     e.time = uint32_t(time(nullptr));
     e.frameHeader = frameHeader;
-    e.SetName(name ? name : BaseName(path));
+    e.SetName(stored.c_str());
     e.Write(EntrySlot(slot));
 
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -239,8 +244,7 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
             next = uint16_t(found);
             SetBlockLink(cur, next);
         }
-        const size_t len = last && e.lastBytes != 0 ? e.lastBytes : kRioBlockSize;
-        if (!SendFileBlock(file.get(), path, buf, len, cur, prev, next))
+        if (!SendFileBlock(file.get(), path, buf, e.BlockBytes(i), cur, prev, next))
             return false;
         prev = uint16_t(cur);
         cur = next;
@@ -252,6 +256,19 @@ bool CRioDevice::DownloadFile(const char* path, ProgressCallback callback, const
     ReleaseLink();
     guard.Keep();
     return true;
+}
+
+std::string CRioDevice::DownloadName(const char* name) const
+{
+    const std::string stored = StoredName(name, m_isLead);
+    if (stored == name || FindEntry(stored.c_str()) < 0)
+        return stored;
+    // At most 59 other entries: one of 60 suffixes is free.
+    for (int n = 2;; ++n) {
+        const std::string suffixed = StoredName(name, "~" + std::to_string(n), m_isLead);
+        if (FindEntry(suffixed.c_str()) < 0)
+            return suffixed;
+    }
 }
 
 bool CRioDevice::SendFileBlock(FILE* file, const char* path, uint8_t* buf, size_t len, int cur, uint16_t prev,
@@ -274,12 +291,25 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
+    return UploadEntry(slot, path, callback);
+}
+
+bool CRioDevice::UploadEntry(int slot, const char* path, ProgressCallback callback)
+{
+    m_notice.clear();
+    if (!RefuseUnlessEntry(slot))
+        return false;
+    CLinkGuard link(*this);
     // A broken chain is refused before the PC file is created.
     if (!CheckChain(slot, true))
         return false;
     const DirectoryEntry e = DirectoryEntry::Read(EntrySlot(slot));
 
     CReplacedFile old(*m_files, path); // declared first: the new file is closed before it acts
+    if (old.Refused()) {
+        SetError(kRioErrOpen, "unable to move the existing '%s' aside", path);
+        return false;
+    }
     CPcFile file(*m_files, path, CPcFiles::EOpen::Truncate);
     if (!file.IsOpen()) {
         SetError(kRioErrOpen, "unable to open '%s' for write", path);
@@ -298,11 +328,7 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         }
         if (!ReceiveBlock(buffer.get(), b))
             return false;
-        size_t len = kRioBlockSize;
-        // A corrupt count above 32768 must not read past the buffer.
-        if (i == e.blocks - 1 && e.lastBytes != 0 && e.lastBytes < kRioBlockSize)
-            len = e.lastBytes;
-        if (!file.Write(buffer.get(), len)) {
+        if (!file.Write(buffer.get(), e.BlockBytes(i))) {
             SetError(kRioErrWrite, "error writing to file '%s'", path);
             return false;
         }
@@ -316,7 +342,8 @@ bool CRioDevice::UploadFile(const char* path, ProgressCallback callback, const c
         SetError(kRioErrWrite, "error writing to file '%s'", path);
         return false;
     }
-    old.Replaced();
+    if (!old.Replaced())
+        m_notice = "the old file could not be removed: '" + old.AsidePath() + "'";
     ReleaseLink();
     return true;
 }

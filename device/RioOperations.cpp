@@ -35,6 +35,7 @@ bool CRioDevice::RefuseUnlessValid()
 
 bool CRioDevice::ReadDirectory()
 {
+    CLinkGuard link(*this);
     m_directoryState = kDirectoryNotRead;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
     if (!buffer) {
@@ -64,6 +65,7 @@ bool CRioDevice::ReadDirectory()
 
 bool CRioDevice::WriteDirectory()
 {
+    CLinkGuard link(*this);
     if (!RefuseUnlessValid())
         return false;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -118,6 +120,7 @@ void CRioDevice::ResetDirectory()
 
 bool CRioDevice::Format(int check, ProgressCallback callback)
 {
+    CLinkGuard link(*this);
     // A card is asked for its size every time: it may have been swapped for
     // one of another size since it was last seen, and the new directory's
     // figures come from that size.
@@ -145,6 +148,7 @@ bool CRioDevice::Format(int check, ProgressCallback callback)
 
 bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
 {
+    CLinkGuard link(*this);
     if (!EnsureExternalBlocks())
         return false;
     std::unique_ptr<uint8_t[]> buffer = AllocateBuffer(kRioBlockSize);
@@ -191,6 +195,14 @@ bool CRioDevice::CheckBadBlocks(ProgressCallback callback)
     return true;
 }
 
+bool CRioDevice::RefuseUnlessEntry(int slot)
+{
+    if (slot >= 0 && slot < EntryCount())
+        return true;
+    SetError(kRioErrNoFile, "file number %d not present on device", slot + 1);
+    return false;
+}
+
 bool CRioDevice::DeleteFile(const char* name)
 {
     if (!RefuseUnlessValid())
@@ -200,6 +212,13 @@ bool CRioDevice::DeleteFile(const char* name)
         SetError(kRioErrNoFile, "file '%s' not present on device", name);
         return false;
     }
+    return DeleteEntry(slot);
+}
+
+bool CRioDevice::DeleteEntry(int slot)
+{
+    if (!RefuseUnlessValid() || !RefuseUnlessEntry(slot))
+        return false;
     return DeleteEntries(&slot, 1);
 }
 

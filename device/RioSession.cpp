@@ -16,6 +16,7 @@ const char kInitializeFailed[] = "Initialize (format) failed!\r\n\r\n";
 const char kUpdateDirectoryFailed[] = "Update directory failed!\r\n\r\n";
 const char kDownloadFileFailed[] = "Download file failed!\r\n\r\n";
 const char kUploadFileFailed[] = "Upload file failed!\r\n\r\n";
+const char kUploadFileNotice[] = "Upload file done, but:\r\n\r\n";
 const char kDeleteFileFailed[] = "Delete file failed!\r\n\r\n";
 
 // A base whose three register addresses (base .. base + 2) are not all valid
@@ -80,6 +81,7 @@ bool CRioSession::Connect() {
         m_device->SetIODelayRx(m_ioDelayRx);
     m_device->SetMemory(0);
     m_device->SetVerifyDownloads(m_verifyDownloads);
+    m_device->SetLeadBytePredicate(m_isLead);
 
     if (DetectOn(port1))
         return true;
@@ -91,6 +93,13 @@ bool CRioSession::Connect() {
     }
     m_device.reset();
     return false;
+}
+
+void CRioSession::SetLeadBytePredicate(LeadBytePredicate isLead)
+{
+    m_isLead = isLead;
+    if (m_device)
+        m_device->SetLeadBytePredicate(isLead);
 }
 
 void CRioSession::SetVerifyDownloads(bool on)
@@ -200,24 +209,52 @@ void CRioSession::Initialize(int check, ProgressCallback callback) {
 }
 
 bool CRioSession::DownloadFile(const char* path, ProgressCallback callback, const char* name) {
+    return Download(path, callback, name, true) == EDownloadEnd::Sent;
+}
+
+CRioSession::EDownloadEnd CRioSession::DownloadUnlessStopped(const char* path, ProgressCallback callback,
+                                                             const char* name) {
+    return Download(path, callback, name, false);
+}
+
+// The device ends with "interrupted" exactly when the callback answered stop;
+// the image then holds the directory of before the file.
+CRioSession::EDownloadEnd CRioSession::Download(const char* path, ProgressCallback callback, const char* name,
+                                                bool stopIsFailure) {
     if (!m_device)
-        return false;
+        return EDownloadEnd::Failed;
     if (!m_device->DownloadFile(path, callback, name)) {
+        if (!stopIsFailure && m_device->GetErrorCode() == kRioErrInterrupted)
+            return EDownloadEnd::Stopped;
         ShowFailure(kDownloadFileFailed);
-        return false;
+        return EDownloadEnd::Failed;
     }
     if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
-        return false;
+        return EDownloadEnd::Failed;
     }
-    return true;
+    return EDownloadEnd::Sent;
 }
 
 void CRioSession::UploadFile(const char* path, ProgressCallback callback, const char* name) {
     if (!m_device)
         return;
-    if (!m_device->UploadFile(path, callback, name))
+    ShowUploadEnd(m_device->UploadFile(path, callback, name));
+}
+
+bool CRioSession::UploadEntry(int slot, const char* path, ProgressCallback callback) {
+    if (!m_device)
+        return false;
+    return ShowUploadEnd(m_device->UploadEntry(slot, path, callback));
+}
+
+// A good upload may still have something to tell (an old copy left behind).
+bool CRioSession::ShowUploadEnd(bool uploaded) {
+    if (!uploaded)
         ShowFailure(kUploadFileFailed);
+    else if (!m_device->GetNotice().empty())
+        m_messages.ShowError((kUploadFileNotice + m_device->GetNotice()).c_str());
+    return uploaded;
 }
 
 bool CRioSession::DeleteFile(const char* name) {
@@ -227,6 +264,20 @@ bool CRioSession::DeleteFile(const char* name) {
         ShowFailure(kDeleteFileFailed);
         return false;
     }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::DeleteEntry(int slot) {
+    if (!m_device)
+        return false;
+    if (!m_device->DeleteEntry(slot)) {
+        ShowFailure(kDeleteFileFailed);
+        return false;
+    }
+    return WriteAfterDelete();
+}
+
+bool CRioSession::WriteAfterDelete() {
     if (!m_device->WriteDirectory()) {
         ShowFailure(kUpdateDirectoryFailed);
         return false;

@@ -37,6 +37,7 @@ public:
     virtual bool GetUsedMemory(int& kb);
     virtual bool GetFreeMemory(int& kb);
     // A new row for entry index, owned by the caller; false past the last entry.
+    // Row index shows the entry in slot index (numbered index + 1).
     virtual bool GetEntryRow(int index, std::unique_ptr<CFileEntry>& row);
     virtual bool SelectMemory(int external);
     virtual void Initialize(int check, ProgressCallback callback);
@@ -61,6 +62,19 @@ public:
     // The list row of a directory entry at index (0-based).
     static std::unique_ptr<CFileEntry> MakeEntryRow(int index, const DirectoryEntry& entry);
 
+    // How a download that the caller may stop ended.
+    enum class EDownloadEnd { Sent, Failed, Stopped };
+    // DownloadFile for a caller that stops through its callback: a stop it
+    // asked for is no failure, so it shows no message and ends as Stopped.
+    EDownloadEnd DownloadUnlessStopped(const char* path, ProgressCallback callback, const char* name = nullptr);
+
+    // The entry the user chose, by its slot (the row index of GetEntryRow):
+    // the file of that entry, whatever other entry holds the same name. Each
+    // shows its failure like DeleteFile and UploadFile. A delete moves the
+    // entries after slot up by one: delete several from the highest slot down.
+    bool DeleteEntry(int slot);
+    bool UploadEntry(int slot, const char* path, ProgressCallback callback);
+
     bool IsConnected() const { return m_device != nullptr; }
     // Whether the image is a directory read soundly from the selected memory
     // (or made by Initialize). Without one, GetEntryRow and the memory figures
@@ -77,6 +91,9 @@ public:
     // until set); the choice holds for every device object the session makes.
     void SetVerifyDownloads(bool on);
     bool GetVerifyDownloads() const { return m_verifyDownloads; }
+    // The lead bytes of the code page of the names downloads are given (null:
+    // a single-byte one); it holds for every device object the session makes.
+    void SetLeadBytePredicate(LeadBytePredicate isLead);
 
 protected:
     // Makes the device object on the provider's backend; a test may replace it
@@ -88,6 +105,9 @@ private:
     bool DetectOn(int port);
     void ShowFailure(const char* heading, bool withDeviceText = true);
     bool GetMemoryFigure(int& kb, uint16_t DirectoryHeader::*field);
+    EDownloadEnd Download(const char* path, ProgressCallback callback, const char* name, bool stopIsFailure);
+    bool WriteAfterDelete();
+    bool ShowUploadEnd(bool uploaded);
 
     CSettingsStore& m_settings;
     CMessageSink& m_messages;
@@ -98,4 +118,5 @@ private:
     int m_ioDelayRx = -1;
     int m_port = 0;
     bool m_verifyDownloads = false;
+    LeadBytePredicate m_isLead = nullptr;
 };

@@ -89,39 +89,62 @@ void DirectoryEntry::GetName(char* out) const
     out[n] = '\0';
 }
 
-void DirectoryEntry::SetName(const char* s)
+void DirectoryEntry::SetName(const char* s, LeadBytePredicate isLead)
 {
     std::memset(name, 0, sizeof name);
-    const size_t length = std::strlen(s);
-    if (length <= size_t(kRioNameSize)) {
-        std::memcpy(name, s, length);
-        return;
-    }
-    const char* dot = std::strrchr(s, '.');
-    size_t extension = dot ? size_t(s + length - dot) : 0;
-    if (dot == s || extension < 2 || extension > kMaxExtension || std::memchr(dot, ' ', extension))
-        extension = 0;
-    size_t stem = kRioNameSize - extension;
-    // Trailing dots and blanks of a cut stem go: "stem..mp3" is refused as a
-    // PC file name by the upload checks.
-    while (extension && stem > 0 && (s[stem - 1] == '.' || s[stem - 1] == ' '))
-        --stem;
-    if (stem == 0) {
-        stem = kRioNameSize;
-        extension = 0;
-    }
-    std::memcpy(name, s, stem);
-    if (extension)
-        std::memcpy(name + stem, dot, extension);
+    const std::string stored = StoredName(s, isLead);
+    std::memcpy(name, stored.data(), stored.size());
 }
 
-std::string StoredName(const std::string& name)
+namespace {
+
+// The longest start of s[0..n) of at most limit bytes that does not end
+// inside a two-byte character.
+size_t CharacterBoundary(const std::string& s, size_t n, size_t limit, LeadBytePredicate isLead)
 {
-    DirectoryEntry e;
-    e.SetName(name.c_str());
-    char stored[kRioNameSize + 1];
-    e.GetName(stored);
-    return stored;
+    if (n <= limit)
+        return n;
+    if (!isLead)
+        return limit;
+    size_t at = 0;
+    while (at < limit) {
+        const size_t step = isLead(uint8_t(s[at])) && at + 1 < n ? 2 : 1;
+        if (at + step > limit)
+            break;
+        at += step;
+    }
+    return at;
+}
+
+// Neither Windows nor the upload checks take a file name ending in a dot or a
+// blank, so no cut leaves one.
+bool EndsBadly(char c) { return c == '.' || c == ' '; }
+
+} // namespace
+
+std::string StoredName(const std::string& s, const std::string& suffix, LeadBytePredicate isLead)
+{
+    const size_t length = s.size();
+    if (suffix.empty() && length <= size_t(kRioNameSize))
+        return s;
+    const size_t dot = s.rfind('.');
+    size_t extension = dot == std::string::npos ? 0 : length - dot;
+    if (dot == 0 || extension < 2 || extension > kMaxExtension || s.find(' ', dot) != std::string::npos)
+        extension = 0;
+    size_t stem = CharacterBoundary(s, length - extension, kRioNameSize - suffix.size() - extension, isLead);
+    while (stem > 0 && EndsBadly(s[stem - 1]))
+        --stem;
+    if (stem == 0 && extension != 0)
+        return StoredName(s.substr(0, dot), suffix, isLead);  // nothing before the type: drop the type
+    std::string stored = s.substr(0, stem);
+    if (stored.empty())
+        stored = "_";    // a name of dots and blanks only
+    return stored + suffix + s.substr(length - extension);
+}
+
+std::string StoredName(const std::string& name, LeadBytePredicate isLead)
+{
+    return StoredName(name, std::string(), isLead);
 }
 
 uint16_t BodyChecksum(const uint8_t* image)

@@ -193,6 +193,7 @@ bool CRioDevice::Detect()
         m_externalBlocks = pages / kRioPagesPerBlock;
     else if (pages == 32768)
         m_largeChip = 1;     // only ever set, never cleared
+    m_chipPages[m_memory ? 1 : 0] = pages;
     return true;
 }
 
@@ -204,8 +205,16 @@ bool CRioDevice::Detect()
 // of a full Detect. Leaves "device not found" when nothing answers.
 bool CRioDevice::PlayerAnswers()
 {
-    if (!m_linkOpen)
-        return Detect();
     int pages = 0;
-    return IdentifyChip(pages);
+    if (!(m_linkOpen || OpenLink()) || !IdentifyChip(pages))
+        return false;
+    // A chip of another size is another card (or player): what was sent went
+    // to a memory the directory image does not describe.
+    const int known = m_memory && m_externalBlocks > 0 ? m_externalBlocks * kRioPagesPerBlock
+                                                       : m_chipPages[m_memory ? 1 : 0];
+    if (known != 0 && pages != known) {
+        SetError(kRioErrNotFound, "device not found");
+        return false;
+    }
+    return true;
 }

@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace {
 // The memory bar and the file counter, in window pixels.
@@ -40,6 +41,11 @@ constexpr const char* kWindowTitle = "Quavel";
 constexpr const char* kVerifyDownloadsText = "Verify downloads";
 constexpr const char* kCheckMemoryText = "Check memory...";
 constexpr const char* kSyncPlaylistText = "Sync with playlist...";
+
+bool IsAnsiLeadByte(uint8_t byte)
+{
+    return ::IsDBCSLeadByte(byte) != FALSE;
+}
 }  // namespace
 
 const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
@@ -49,7 +55,7 @@ const int CMainDlg::kBitmapButtonIds[kBitmapButtonCount] = {
 };
 
 HWND CMainDlg::s_progressTarget = nullptr;
-CMainDlg* CMainDlg::s_batchWindow = nullptr;
+CMainDlg* CMainDlg::s_transferWindow = nullptr;
 
 CMainDlg::CMainDlg(CPortProvider& ports, HWND parent)
     : CDialog(IDD_MAIN, parent),
@@ -111,6 +117,9 @@ bool CMainDlg::OnInitDialog()
     m_messages.SetOwner(m_hWnd);
     m_session = std::make_unique<CRioSession>(AppSettings(), m_messages, m_ports);
     m_session->SetVerifyDownloads(verify);
+    // The names of dropped and chosen files are in the ANSI code page: a cut
+    // must not split one of its double-byte characters.
+    m_session->SetLeadBytePredicate(IsAnsiLeadByte);
     ConnectPlayer();
 
     // Each opening of the window gets its shape on its first paint.
@@ -284,10 +293,35 @@ void CMainDlg::EndOperation()
 {
     if (m_operationDepth > 0)
         --m_operationDepth;
-    if (m_operationDepth == 0 && m_closePending) {
+    if (m_operationDepth > 0)
+        return;
+    TakeQueuedEscapes();
+    if (m_closePending) {
         m_closePending = false;
         EndDialog(m_closeResult);
     }
+}
+
+bool CMainDlg::IsEscapeFor(const MSG& msg) const
+{
+    return m_hWnd != nullptr && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+           (msg.hwnd == m_hWnd || ::IsChild(m_hWnd, msg.hwnd));
+}
+
+bool CMainDlg::TakeQueuedEscapes()
+{
+    bool taken = false;
+    std::vector<MSG> others;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        if (IsEscapeFor(msg))
+            taken = true;
+        else
+            others.push_back(msg);
+    }
+    for (const MSG& other : others)
+        ::PostMessageA(other.hwnd, other.message, other.wParam, other.lParam);
+    return taken;
 }
 
 void CMainDlg::RequestClose(INT_PTR result)

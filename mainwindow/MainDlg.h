@@ -13,7 +13,9 @@
 // are ignored, the speed options and the "Verify downloads" choice are refused,
 // and a request to close waits for the end of the operation. A batch of
 // downloads is the exception: Esc stops it after the current block, CLOSE stops
-// it and then closes. The dialogs it opens (speed options, initialize, playlist,
+// it and then closes. Esc never ends the program in the middle of an operation:
+// presses still queued when it ends are taken off the queue, where the dialog
+// manager would turn them into its cancel command. The dialogs it opens (speed options, initialize, playlist,
 // folder, About) are owned by it, so it is disabled while one is open and no
 // second dialog or operation can be started behind it.
 //
@@ -40,18 +42,6 @@
 class CMainDlg;
 class CPortProvider;
 class CRioSession;
-
-// The session's messages for the main window: a message box each, except the
-// failure that a download stopped by the user ends with (the status line tells
-// of the stop instead).
-class CMainMessages : public CMessageBoxSink {
-public:
-    explicit CMainMessages(const CMainDlg& window) : m_window(window) {}
-    void ShowError(const char* text) override;
-
-private:
-    const CMainDlg& m_window;
-};
 
 class CMainDlg : public CDialog {
 public:
@@ -84,8 +74,6 @@ public:
     bool IsClosePending() const { return m_closePending; }
     // A batch of downloads runs, which Esc and CLOSE stop.
     bool IsBatchRunning() const { return m_batchRunning; }
-    // The last download ended because the user stopped it during the file.
-    bool IsStoppedInFlight() const;
 
     CRioSession* Session() const { return m_session.get(); }
     CFileListCtrl& List() { return m_list; }
@@ -113,9 +101,9 @@ public:
     bool CommitOrder();
     // The progress callback of every long session operation: moves the progress
     // bar, dispatches up to four waiting messages and answers "continue".
-    // Answers "stop" once the user has stopped the running batch of downloads,
-    // and turns Esc for this window into its cancel command meanwhile (the
-    // dialog manager does not see the messages dispatched here).
+    // Answers "stop" once the user has stopped the running batch of downloads.
+    // Esc for the window of a running transfer is taken here: it stops a batch
+    // of downloads and is ignored during an upload.
     static int OnProgress(int position, int total);
 
     // Makes the progress bar the target of OnProgress; call just before each
@@ -181,18 +169,25 @@ private:
         bool stopped = false;
     };
     // Downloads each path in order; the counter counts; a failure or the user's
-    // stop ends the batch. Empty paths are skipped, counted down only when
+    // stop ends the batch. A stop seen only after a file was complete (Esc
+    // during its last block, its read-back or the directory write) ends the
+    // batch with that file sent. Empty paths are skipped, counted down only when
     // countSkipped (the playlist's rows without a file).
     SBatch DownloadFiles(const std::vector<std::string>& paths, bool countSkipped);
     // "Stopped: 3 of 10 files sent." in the status line.
     void ShowStopped(const SBatch& batch);
 
-    // Operation bookkeeping: nested begin/end pairs; the outermost end carries
-    // out a close requested meanwhile.
+    // Operation bookkeeping: nested begin/end pairs; the outermost end drops
+    // the Esc presses still queued and carries out a close requested meanwhile.
     void BeginOperation();
     void EndOperation();
     // Ends the modal loop now, or at the end of the running operation.
     void RequestClose(INT_PTR result);
+    // A key press of Esc meant for this window or one of its controls.
+    bool IsEscapeFor(const MSG& msg) const;
+    // Takes the Esc presses for this window off the thread's queue (other keys
+    // stay, in their order); true when there was one.
+    bool TakeQueuedEscapes();
 
     // Set-up pieces.
     void SetupList();
@@ -224,7 +219,7 @@ private:
     void ReadMemoryFigures();
 
     CPortProvider& m_ports;
-    CMainMessages m_messages{*this};
+    CMessageBoxSink m_messages;
     std::unique_ptr<CRioSession> m_session;
 
     CBitmapButton m_buttons[kBitmapButtonCount];
@@ -257,8 +252,9 @@ private:
 
     // The bar that OnProgress moves; set before each long operation, never cleared.
     static HWND s_progressTarget;
-    // The window whose batch of downloads runs (OnProgress answers its stop).
-    static CMainDlg* s_batchWindow;
+    // The window whose transfer runs: OnProgress takes its Esc presses and
+    // answers its stop (the callback is a plain function).
+    static CMainDlg* s_transferWindow;
 };
 
 // Marks an operation as running for its lifetime.

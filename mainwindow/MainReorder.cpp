@@ -184,15 +184,18 @@ void CMainDlg::OnDeleteFiles()
     EnableButtons(false);
     {
         CBusyCursor busy;
-        // The rows stay until the list is rebuilt, so the indexes do not shift.
-        for (int i = 0; i < m_list.GetItemCount(); ++i) {
+        // Row i shows the entry in slot i (the list was built from the
+        // directory and its order sent): the row's entry goes, not the first
+        // of its name. From the last row up, as a delete moves the entries
+        // after it up; the rows stay until the list is rebuilt.
+        for (int i = m_list.GetItemCount() - 1; i >= 0; --i) {
             if (!m_list.IsSelected(i))
                 continue;
             std::string name;
             if (!m_list.GetEntryName(i, name))
                 continue;
             SetStatusText(kDeletePrefix + name);
-            m_session->DeleteFile(name.c_str());
+            m_session->DeleteEntry(i);
         }
         FillList();
     }

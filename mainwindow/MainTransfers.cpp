@@ -59,31 +59,19 @@ int CMainDlg::OnProgress(int position, int total)
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        CMainDlg* batch = s_batchWindow;
-        if (batch != nullptr && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
-            (msg.hwnd == batch->m_hWnd || ::IsChild(batch->m_hWnd, msg.hwnd))) {
-            batch->OnCancel();
+        CMainDlg* window = s_transferWindow;
+        if (window != nullptr && window->IsEscapeFor(msg)) {
+            // Not dispatched: the list would hand it to the dialog manager.
+            if (window->IsBatchRunning())
+                window->m_stopRequested = true;
             continue;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
     // Read after the dispatch: a stop that just arrived cuts the file in flight.
-    const CMainDlg* batch = s_batchWindow;
-    return batch != nullptr && batch->m_stopRequested ? 0 : 1;
-}
-
-bool CMainDlg::IsStoppedInFlight() const
-{
-    const CRioDevice* device = m_session ? m_session->GetDevice() : nullptr;
-    return m_stopRequested && device != nullptr && device->GetErrorCode() == kRioErrInterrupted;
-}
-
-void CMainMessages::ShowError(const char* text)
-{
-    if (m_window.IsStoppedInFlight())
-        return;
-    CMessageBoxSink::ShowError(text);
+    const CMainDlg* window = s_transferWindow;
+    return window != nullptr && window->m_stopRequested ? 0 : 1;
 }
 
 // ---- The transfer display -------------------------------------------------------
@@ -91,10 +79,10 @@ void CMainMessages::ShowError(const char* text)
 void CMainDlg::BeginTransfer(ETransfer kind, int files, bool showLamps)
 {
     BeginOperation();
+    s_transferWindow = this;
+    m_stopRequested = false;
     if (kind == ETransfer::Download) {
         m_batchRunning = true;
-        m_stopRequested = false;
-        s_batchWindow = this;
         // Esc reaches the batch through the list, which is never disabled.
         m_list.SetFocus();
         m_counter.SetColour(0, 255, 64);
@@ -137,8 +125,8 @@ void CMainDlg::EndTransfer(ETransfer kind, EAfterTransfer after)
 {
     m_batchRunning = false;
     m_stopRequested = false;
-    if (s_batchWindow == this)
-        s_batchWindow = nullptr;
+    if (s_transferWindow == this)
+        s_transferWindow = nullptr;
     CWindow bar = Item(IDC_MAIN_PROGRESS);
     bar.SendMessage(PBM_SETPOS, 0);
     bar.Show(false);
@@ -188,11 +176,6 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
     for (const std::string& path : paths)
         batch.toSend += path.empty() ? 0 : 1;
     for (const std::string& path : paths) {
-        if (m_stopRequested) {
-            ClearFileCounter();
-            batch.stopped = true;
-            break;
-        }
         if (path.empty()) {
             if (countSkipped) {
                 ++batch.skipped;
@@ -204,17 +187,23 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
         ShowTransferStatus(ETransfer::Download, path);
         ShowTransferLamp(ETransfer::Download);
         SetProgressTarget();
-        if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
-            // Stopped in flight, the player keeps the directory it had before this file.
+        const CRioSession::EDownloadEnd end = m_session->DownloadUnlessStopped(path.c_str(), OnProgress);
+        if (end == CRioSession::EDownloadEnd::Failed) {
             ClearFileCounter();
-            if (IsStoppedInFlight())
-                batch.stopped = true;
-            else
-                batch.failed = true;
+            batch.failed = true;
             break;
         }
-        ++batch.sent;
-        CountDownFile();
+        if (end == CRioSession::EDownloadEnd::Sent) {
+            ++batch.sent;
+            CountDownFile();
+        }
+        // Stopped in flight, the player keeps the directory it had before this
+        // file; an Esc that came while no block was starting is still queued.
+        if (end == CRioSession::EDownloadEnd::Stopped || TakeQueuedEscapes() || m_stopRequested) {
+            ClearFileCounter();
+            batch.stopped = true;
+            break;
+        }
     }
     return batch;
 }

@@ -73,15 +73,20 @@ void CMainDlg::OnUpload()
     const int check = ReadIntSetting(AppSettings(), SettingCheckHDSpace);
     WriteIntSetting(AppSettings(), SettingCheckHDSpace, check);   // so that the value shows in the store
     // The chosen rows are taken once: the list stays usable while files move,
-    // and a click in it must not change what is fetched or overwritten.
-    std::vector<std::string> names;
+    // and a click in it must not change what is fetched or overwritten. Row i
+    // shows the entry in slot i: its file is fetched, not the first of its name.
+    struct SChosen {
+        int slot;
+        std::string name;
+    };
+    std::vector<SChosen> chosen;
     uint64_t needed = 0;
     for (int i = 0; i < m_list.GetRowCount(); ++i) {
         if (!m_list.IsSelected(i))
             continue;
         std::string name;
         m_list.GetEntryName(i, name);
-        names.push_back(name);
+        chosen.push_back({i, name});
         int32_t size = 0;
         if (m_list.GetEntrySize(i, size) && size > 0)
             needed += static_cast<uint64_t>(size);
@@ -95,17 +100,17 @@ void CMainDlg::OnUpload()
         }
     }
 
-    CTransferScope transfer(*this, ETransfer::Upload, static_cast<int>(names.size()), false);
-    for (const std::string& name : names) {
-        ShowTransferStatus(ETransfer::Upload, name);
+    CTransferScope transfer(*this, ETransfer::Upload, static_cast<int>(chosen.size()), false);
+    for (const SChosen& row : chosen) {
+        ShowTransferStatus(ETransfer::Upload, row.name);
         ShowTransferLamp(ETransfer::Upload);
         SetProgressTarget();
         // A name from the player must not lead out of the folder or to a
         // device: such a file is refused like a failed one, and the rest go on.
-        if (IsSafePcFileName(name))
-            m_session->UploadFile((folder + name).c_str(), OnProgress);
+        if (IsSafePcFileName(row.name))
+            m_session->UploadEntry(row.slot, (folder + row.name).c_str(), OnProgress);
         else
-            m_messages.ShowError(UnsafeNameErrorText(name).c_str());
+            m_messages.ShowError(UnsafeNameErrorText(row.name).c_str());
         CountDownFile();
     }
     transfer.End(EAfterTransfer::ShowMemory);

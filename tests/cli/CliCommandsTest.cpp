@@ -192,7 +192,7 @@ TEST_F(CCliTest, RemoveAndMoveChangeTheDirectory)
         EXPECT_EQ(player.Device().GetHeader().used, 3);
     }
 
-    SCliRun missing = Cli({"rm", "two", "nothere"});
+    SCliRun missing = Cli({"rm", "two", "nothere"});    // refused before anything is deleted
     EXPECT_EQ(missing.code, kExitFailed);
     EXPECT_EQ(missing.err, "Delete file failed!\n\nfile 'nothere' not present on device\n");
     SCliRun far = Cli({"move", "three", "3"});
@@ -203,7 +203,7 @@ TEST_F(CCliTest, RemoveAndMoveChangeTheDirectory)
     EXPECT_EQ(absent.err, "Move file failed!\n\nfile 'nothere' not present on device\n");
     CReopenedPlayer player(PlayerDir());
     ASSERT_TRUE(player.Read());
-    EXPECT_EQ(player.Names(), (std::vector<std::string>{"three"}));
+    EXPECT_EQ(player.Names(), (std::vector<std::string>{"two", "three"}));
 }
 
 TEST_F(CCliTest, FormatEmptiesTheMemory)

@@ -291,7 +291,7 @@ TEST_F(FilesTest, DownloadFailuresLeaveTheImageAsItWas)
     port.logging = true;
     EXPECT_FALSE(dev.DownloadFile(two.path.c_str(), nullptr));
     EXPECT_EQ(5, dev.GetErrorCode());
-    EXPECT_EQ(0, CountReleases(port.log));
+    EXPECT_EQ(1, CountReleases(port.log));
     EXPECT_EQ(before, Image());
     port.stuck = nullptr;
 
@@ -430,8 +430,9 @@ TEST_F(FilesTest, AFailedUploadLeavesTheOldPcFileAsItWas)
 }
 
 // Whichever PC file call of an upload fails, the upload says so and the old
-// file is as it was; but an old file that cannot be moved aside is written
-// over, and one that cannot be removed after a complete upload stays beside it.
+// file is as it was (one that cannot be moved aside is refused before anything
+// is written); an old file that cannot be removed after a complete upload
+// stays beside it, and the upload says so.
 TEST_F(FilesTest, EachFailingPcFileCallOfAnUploadKeepsTheOldFile)
 {
     CTempFile f("quavel_dev_calls.mp3"), aside("quavel_dev_calls.mp3.quavel-old");
@@ -443,14 +444,16 @@ TEST_F(FilesTest, EachFailingPcFileCallOfAnUploadKeepsTheOldFile)
     f.Write(old);
     ASSERT_TRUE(dev.UploadFile(f.path.c_str(), nullptr)) << dev.GetErrorText();
     ASSERT_EQ(files.calls, (std::vector<std::string>{"replace", "open", "write", "write", "flush", "close", "remove"}));
-    const bool ok[] = {true, false, false, false, false, false, true};
+    const bool ok[] = {false, false, false, false, false, false, true};
     for (int i = 0; i < 7; ++i) {
         f.Write(old);
         files.FailCall(i);
         EXPECT_EQ(ok[i], dev.UploadFile(f.path.c_str(), nullptr)) << i;
-        EXPECT_TRUE(ok[i] || dev.GetErrorCode() == (i == 1 ? 12 : 15)) << i << ": " << dev.GetErrorText();
+        EXPECT_TRUE(ok[i] || dev.GetErrorCode() == (i <= 1 ? 12 : 15)) << i << ": " << dev.GetErrorText();
         EXPECT_EQ(ok[i] ? onPlayer : old, f.Read()) << i;
         EXPECT_EQ(i == 6, aside.Exists()) << i;
+        EXPECT_EQ(i == 6 ? "the old file could not be removed: '" + aside.path + "'" : "", dev.GetNotice()) << i;
+        EXPECT_TRUE(i != 0 || files.calls == std::vector<std::string>{"replace"}); // nothing written
     }
 }
 

@@ -57,6 +57,10 @@ TEST(StorageTest, EntryFieldsSitAtTheirOffsets)
         {n100 + ".no type at all", n100},                                             // a blank: a title
         {n100 + ".a-very-long-type", n100},                                           // 16 bytes after the dot
         {"." + n100, "." + std::string(99, 'n')},
+        // No dot or blank left at the end of a cut: the name could not be fetched.
+        {std::string(99, 'A') + ". Part two, the long one", std::string(99, 'A')},
+        {std::string(99, 'A') + ".averyveryverylongextension", std::string(99, 'A')},
+        {std::string(98, 'A') + " .mp3 and more", std::string(98, 'A')},
     };
     for (const auto& name : names) {
         e.SetName(name.first.c_str());
@@ -167,3 +171,14 @@ TEST(StorageTest, FindFreeBlockStaysInsideTheMemory)
 }
 
 } // namespace
+
+TEST(StorageTest, CutsKeepDoubleByteCharactersWholeAndTakeASuffix)
+{
+    const LeadBytePredicate lead = [](uint8_t b) { return (b >= 0x81 && b <= 0x9F) || b >= 0xE0; };
+    std::string wide = "a";
+    for (int i = 0; i < 60; ++i)
+        wide += "\x82\xA0";
+    EXPECT_EQ(StoredName(wide + ".mp3", lead), wide.substr(0, 95) + ".mp3");
+    EXPECT_EQ(StoredName(wide, lead), wide.substr(0, 99));
+    EXPECT_EQ(StoredName(std::string(100, 'n') + ".mp3", "~2", nullptr), std::string(94, 'n') + "~2.mp3");
+}

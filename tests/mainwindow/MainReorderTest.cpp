@@ -183,7 +183,7 @@ TEST_F(Reorder, DeleteTakesTheSelectedRowsInListOrder)
     EXPECT_EQ((Strings{"one.mp3", "three.mp3"}), Contents().Names());
 }
 
-TEST_F(Reorder, TwoFilesOfOneNameDeleteByName)
+TEST_F(Reorder, OfTwoFilesOfOneNameDeleteTakesTheRowChosen)
 {
     MakePlayer();
     Preload({"same.mp3"});
@@ -194,27 +194,27 @@ TEST_F(Reorder, TwoFilesOfOneNameDeleteByName)
     CMainDlg window(ports);
     Run(window, [&](HWND main) {
         ASSERT_EQ((Strings{"same.mp3", "other.mp3", "same.mp3", "last.mp3"}), Names(main));
-        // The second row of the name deletes the first file of that name.
+        // The second row of the name deletes the second file of that name.
         ClickRow(main, 2, false);
         ASSERT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DELETE); }));
         Click(main, IDC_MAIN_DELETE);
         ASSERT_TRUE(WaitUntil([&] { return RowCount(main) == 3; }));
         Settle(main);
-        EXPECT_EQ((Strings{"other.mp3", "same.mp3", "last.mp3"}), Names(main));
+        EXPECT_EQ((Strings{"same.mp3", "other.mp3", "last.mp3"}), Names(main));
         Click(main, IDC_MAIN_CLOSE);
         WaitUntil([&] { return !::IsWindow(main); });
     });
     SPlayerContents on = Contents();
     ASSERT_EQ(3u, on.files.size());
-    EXPECT_EQ(second, on.files[1].bytes);
+    EXPECT_EQ(first, on.files[0].bytes);
 
     // Both rows of the name selected: both files go.
     MakePlayer();
     Preload({"same.mp3"});
     CMainDlg again(ports);
     Run(again, [&](HWND main) {
-        ASSERT_EQ((Strings{"other.mp3", "same.mp3", "last.mp3", "same.mp3"}), Names(main));
-        SelectRow(main, 1, true);
+        ASSERT_EQ((Strings{"same.mp3", "other.mp3", "last.mp3", "same.mp3"}), Names(main));
+        SelectRow(main, 0, true);
         ClickRow(main, 3, true);
         ASSERT_TRUE(WaitUntil([&] { return IsEnabled(main, IDC_MAIN_DELETE); }));
         Click(main, IDC_MAIN_DELETE);

@@ -125,8 +125,8 @@ inline SPlayerContents ReadPlayer(const SPlayerOptions& options, int memory, con
         entry.GetName(name);
         SPlayerFile file;
         file.name = name;
-        // Two entries of one name: the player hands back the first.
-        if (device.UploadFile((scratch + "\\" + name).c_str(), nullptr)) {
+        // By its entry: two entries of one name are two files.
+        if (device.UploadEntry(i, (scratch + "\\" + name).c_str(), nullptr)) {
             file.bytes = ReadBytes(scratch + "\\" + name);
             ::DeleteFileA((scratch + "\\" + name).c_str());
         }

@@ -8,6 +8,8 @@
 
 #include "device/RioSession.h"
 
+#include <iterator>
+
 namespace {
 
 using namespace maintest;
@@ -360,7 +362,7 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
             [&] {
                 boxSeen = boxSeen ||
                           wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", AppCaption().c_str(), main);
-                return IsEnabled(main, IDC_MAIN_DOWNP);
+                return IsEnabled(main, IDC_MAIN_DOWNP) && Status(main).rfind("Stopped", 0) == 0;
             },
             30000));
         EXPECT_EQ("Stopped: 2 of 4 files sent.", Status(main));
@@ -380,6 +382,84 @@ TEST_F(Downloads, EscStopsTheBatchAfterTheCurrentBlockAndTheTaskBarsCloseAlsoClo
     ASSERT_EQ((std::vector<std::string>{"a.mp3", "b.mp3"}), on.Names());
     EXPECT_EQ(ReadBytes(a), on.files[0].bytes);
     EXPECT_EQ(ReadBytes(b), on.files[1].bytes);
+}
+
+// The player's port, which posts Esc to the list from inside the device
+// operation at the first page program (the block in flight) or page read (the
+// read-back of a verified download, or the directory read after the batch).
+class CEscapeOnTraffic : public CPortIO, public CPortProvider {
+public:
+    CEscapeOnTraffic(CVirtualPlayer& player, bool onRead, int presses)
+        : m_player(player), m_onRead(onRead), m_presses(presses) {}
+    CPortIO* GetPortIO() override { return this; }
+    uint8_t PortRead(uint16_t address) override { return m_player.PortRead(address); }
+    int MilliClock() override { return m_player.MilliClock(); }
+    void PortWrite(uint16_t address, uint8_t value) override
+    {
+        m_player.PortWrite(address, value);
+        if ((address & 3) == CRioDevice::kDataOffset) {
+            m_data = value;
+            return;
+        }
+        m_command = value == CRioDevice::kCtlCommand ? m_data : m_command;
+        const bool hit = m_onRead ? value == CRioDevice::kCtlData && m_command == CRioDevice::kCmdFlash &&
+                                        m_data == CRioDevice::kFlashRead
+                                  : value == CRioDevice::kCtlCommand && m_data == CRioDevice::kCmdWrite;
+        for (HWND to = hit ? list.exchange(nullptr) : nullptr; to != nullptr && m_presses-- > 0;)
+            ::PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    std::atomic<HWND> list{nullptr};
+
+private:
+    CVirtualPlayer& m_player;
+    bool m_onRead;
+    int m_presses;
+    uint8_t m_data = 0;
+    uint8_t m_command = 0;
+};
+
+// Esc while no block is being started waits in the queue until the device
+// operation ends: it stops the batch (or, once the batch is over, goes), and
+// never reaches the dialog manager as its cancel, which ends the program.
+TEST_F(Downloads, EscWhileNoBlockStartsStopsTheBatchAndQuavelKeepsRunning)
+{
+    const struct {
+        bool verify;
+        size_t bytes;
+        bool onRead;
+        int presses;
+        size_t kept;
+        const char* status;
+    } cases[] = {
+        {false, 20000, false, 1, 1, "Stopped: 1 of 1 files sent."}, // during the only block
+        {true, 20000, true, 1, 1, "Stopped: 1 of 1 files sent."},   // during its read-back
+        {true, 40000, true, 2, 0, "Stopped: 0 of 1 files sent."},   // read-back of the first of two blocks
+        {false, 20000, true, 1, 1, "Memory:   total: 32768 KB   used : 64 KB   free : 32704 KB"}, // after it
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const auto& c = cases[i];
+        options.imageDir = images + "\\" + std::to_string(i);
+        ::CreateDirectoryA(options.imageDir.c_str(), nullptr);
+        MakePlayer();
+        settings.WriteInt("Settings", "VerifyDownloads", c.verify ? 1 : 0);
+        const std::string path = MakePcFile("one.mp3", c.bytes, 7);
+        CEscapeOnTraffic port(*player, c.onRead, c.presses);
+        CMainDlg window(port);
+        std::string status;
+        EXPECT_EQ(IDOK, Run(window, [&](HWND main) {
+            port.list = ::GetDlgItem(main, IDC_MAIN_LIST);
+            DropOn(main, {path});
+            WaitUntil([&] { return !::IsWindow(main) || Status(main) == c.status; }, 20000);
+            status = Status(main);
+            Click(main, IDC_MAIN_CLOSE); // after the presses: the window must be there to take it
+            WaitUntil([&] { return !::IsWindow(main); });
+        }));
+        EXPECT_EQ(c.status, status);
+        const SPlayerContents on = Contents();
+        ASSERT_EQ(c.kept, on.files.size());
+        EXPECT_TRUE(c.kept == 0 || ReadBytes(path) == on.files[0].bytes);
+    }
 }
 
 TEST_F(Downloads, VerifyDownloadsIsAStoredSystemMenuChoiceThatCatchesACorruptWire)

@@ -284,6 +284,23 @@ TEST_F(Uploads, TheRowsChosenAtTheStartAreTheRowsFetched)
     EXPECT_EQ(ReadBytes(destination + "\\sub\\b.mp3"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
+// Two entries of one name (allowed on the player): the second row fetches the second file.
+TEST_F(Uploads, OfTwoFilesOfOneNameTheRowChosenIsFetched)
+{
+    MakePlayer();
+    Preload({"same.mp3"}, 40000);
+    Preload({"same.mp3"}, 30000);
+    CMainDlg window(ports);
+    Run(window, [&](HWND main) {
+        SelectRows(main, {1});
+        Click(main, IDC_MAIN_UPLOAD);
+        ChooseFolder({"P:\\"});
+        EXPECT_TRUE(WaitForIdle(main));
+        Click(main, IDC_MAIN_CLOSE);
+    });
+    EXPECT_EQ(ReadBytes(pcFiles + "\\same.mp3"), ReadBytes(destination + "\\same.mp3"));
+}
+
 class PlaylistSending : public MainWindowTest {};
 
 TEST_F(PlaylistSending, EveryRowWithAFileArrivesInOrderAndTheFirstFailureEndsTheSending)

@@ -11,6 +11,17 @@
 
 #include "tests/player/DeviceRig.h"
 
+namespace {
+
+std::vector<int> g_done;
+int RecordDone(int done, int)
+{
+    g_done.push_back(done);
+    return 1;
+}
+
+} // namespace
+
 TEST(VerifiedDownload, ReadBackCatchesACorruptWireAndSendsOnceMore)
 {
     enum class EWire { Sound, OneShot, Persistent };
@@ -22,6 +33,7 @@ TEST(VerifiedDownload, ReadBackCatchesACorruptWireAndSendsOnceMore)
         int sends;      // passes over the file's 3 blocks
         int reads;      // blocks read back (a difference stops the comparison)
         int checks;     // "is the player still there" checks, each with its release
+        uint32_t column = 100;  // the flipped byte of the page: data, or from 512 on its spare area
     };
     const SCase cases[] = {
         {false, EWire::Sound, true, true, 1, 0, 1},
@@ -29,9 +41,13 @@ TEST(VerifiedDownload, ReadBackCatchesACorruptWireAndSendsOnceMore)
         {true, EWire::Sound, true, true, 1, 3, 1},
         {true, EWire::OneShot, true, true, 2, 1 + 3, 2},
         {true, EWire::Persistent, false, false, 2, 1 + 1, 2},
+        {true, EWire::Persistent, false, false, 2, 1 + 1, 2, 512},     // a link to the next block
+        {true, EWire::Persistent, false, false, 2, 1 + 1, 2, 524},     // the page checksum
+        {true, EWire::OneShot, true, true, 2, 1 + 3, 2, 525},
     };
     for (const SCase& c : cases) {
-        SCOPED_TRACE(std::string(c.verify ? "verified" : "plain") + ", wire " + std::to_string(int(c.wire)));
+        SCOPED_TRACE(std::string(c.verify ? "verified" : "plain") + ", wire " + std::to_string(int(c.wire)) +
+                     ", column " + std::to_string(c.column));
         CDeviceRig rig(QuickPlayer());
         CTempFolder folder;
         CVirtualPlayer& player = rig.Player();
@@ -55,15 +71,18 @@ TEST(VerifiedDownload, ReadBackCatchesACorruptWireAndSendsOnceMore)
 
         // The song's first block is block 2: its first page is 128.
         if (c.wire != EWire::Sound)
-            player.Faults().AddWireFlip(EMemory::Internal, 128, 100, 0x10,
+            player.Faults().AddWireFlip(EMemory::Internal, 128, c.column, 0x10,
                                         c.wire == EWire::OneShot ? 1 : CFaultPlan::kForever);
         const std::vector<uint8_t> song = MakeBytes(70000, 2);
         const std::string path = folder.Path("song.mp3");
         ASSERT_TRUE(WriteFile(path, song));
         std::vector<uint8_t> before(dev.Directory(), dev.Directory() + kRioBlockSize);
         dev.SetVerifyDownloads(c.verify);
-        EXPECT_EQ(traffic([&] { EXPECT_EQ(dev.DownloadFile(path.c_str(), nullptr), c.ok) << dev.GetErrorText(); }),
+        g_done.clear();
+        EXPECT_EQ(traffic([&] { EXPECT_EQ(dev.DownloadFile(path.c_str(), RecordDone), c.ok) << dev.GetErrorText(); }),
                   c.sends * 3 * tx + c.reads * rx + c.checks * (check + release));
+        for (size_t i = 1; i < g_done.size(); ++i)
+            EXPECT_LT(g_done[i - 1], g_done[i]) << "the progress runs on over every pass";
         EXPECT_EQ(player.ProtocolErrors(), 0u) << player.Log().Dump();
         if (!c.ok) {
             EXPECT_EQ(dev.GetErrorCode(), kRioErrVerify);

@@ -15,6 +15,7 @@
 
 #include "player/VirtualPlayer.h"
 #include "playlist/FileEntry.h"
+#include "tests/playlist/FailingPcFiles.h"
 #include "tests/session/SessionTestSupport.h"
 
 namespace {
@@ -481,4 +482,12 @@ TEST_F(WithPlayer, UploadWritesTheFileWithoutMessage) {
     session->UploadFile(target.c_str(), nullptr);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_EQ(FileSize(target.c_str()), 40000);
+
+    // Again over that file, whose old copy then cannot be removed: said, though the upload is good.
+    CFailingPcFiles files;
+    files.FailCall(6);
+    session->GetDevice()->SetPcFiles(files);
+    session->UploadFile(target.c_str(), nullptr);
+    EXPECT_EQ(sink.messages, std::vector<std::string>{"Upload file done, but:\r\n\r\nthe old file could not be removed: '" +
+                                                      target + ".quavel-old'"});
 }
