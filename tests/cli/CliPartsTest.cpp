@@ -131,10 +131,9 @@ TEST(CliProgressTest, LineShowsPercentRateAndTimeLeft)
     progress.Begin("get a-very-long-name-that-does-not-fit.mp3");
     EXPECT_EQ(progress.Line(3, 3, 60000).substr(0, 25), "get a-very-long-name-... ");
     // Characters, not bytes: U+00E9 takes two bytes in UTF-8.
-    std::string many;
-    for (int i = 0; i < 30; ++i)
-        many += "\xC3\xA9";
-    progress.Begin("get " + many);
+    const std::string many = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+                             "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+    progress.Begin("get " + many + many);
     EXPECT_EQ(progress.Line(0, 1, 0).substr(0, 4 + 17 * 2 + 4), "get " + many.substr(0, 17 * 2) + "... ");
 }
 
