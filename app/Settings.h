@@ -70,6 +70,7 @@ enum SettingId {
     SettingLastDriveUpload,
     SettingCheckHDSpace,
     SettingVerifyDownloads,
+    SettingConvertBitrate,
     SettingRioDirFirstColumn,
     SettingRioDirSecondColumn,
     SettingRioDirThirdColumn,

@@ -86,6 +86,7 @@ bool CMainDlg::OnInitDialog()
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
         ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
                       kVerifyDownloadsText);
+        AddConvertMenu(menu);
     }
 
     HICON icon = ::LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN));
@@ -364,7 +365,8 @@ bool CMainDlg::OnCommand(int id, int code, HWND control)
             OnUpload();
         return true;
     default:
-        return CDialog::OnCommand(id, code, control);
+        // Some systems send the commands of a submenu of the system menu as WM_COMMAND.
+        return (control == nullptr && OnConvertCommand(static_cast<UINT>(id))) || CDialog::OnCommand(id, code, control);
     }
 }
 
@@ -436,7 +438,7 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
         OnVerifyDownloads();
         return true;
     }
-    return false;
+    return OnConvertCommand(command & 0xFFF0);
 }
 
 bool CMainDlg::OnHelp(HELPINFO* /*info*/)

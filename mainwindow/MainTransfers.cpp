@@ -23,6 +23,10 @@ constexpr int kMessagesPerProgress = 4;
 constexpr DWORD kChoiceBufferSize = 64 * 1024;
 
 constexpr const char kDownloadFilter[] = "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
+// While downloads convert: every kind of file the conversion reads first, then the filters above.
+constexpr const char kConvertFilter[] =
+    "Music Files\0*.mp3;*.mp2;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.aac;*.wav;*.aif;*.aiff;*.mka\0"
+    "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
 constexpr const char* kDownloadTitle = "Select files for download to Rio";
 constexpr const char* kDownloadExtension = "mp3";
 
@@ -186,7 +190,14 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
     SBatch batch;
     for (const std::string& path : paths)
         batch.toSend += path.empty() ? 0 : 1;
-    for (const std::string& path : paths) {
+    SConversionPlan plan;
+    if (!PlanConversion(paths, plan)) {
+        ClearFileCounter();
+        batch.failed = true;
+        return batch;
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         if (m_stopRequested) {
             ClearFileCounter();
             batch.stopped = true;
@@ -200,22 +211,29 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
             continue;
         }
         EnableButtons(false);
-        ShowTransferStatus(ETransfer::Download, path);
         ShowTransferLamp(ETransfer::Download);
-        SetProgressTarget();
-        if (!m_session->DownloadFile(path.c_str(), OnProgress)) {
+        const ESent sent = i < plan.converts.size() && plan.converts[i] ? SendConverted(path, plan.kbps)
+                                                                          : SendFile(path, path, nullptr);
+        if (sent != ESent::Sent) {
             // Stopped in flight, the player keeps the directory it had before this file.
             ClearFileCounter();
-            if (IsStoppedInFlight())
-                batch.stopped = true;
-            else
-                batch.failed = true;
+            batch.stopped = sent == ESent::Stopped;
+            batch.failed = sent == ESent::Failed;
             break;
         }
         ++batch.sent;
         CountDownFile();
     }
     return batch;
+}
+
+CMainDlg::ESent CMainDlg::SendFile(const std::string& path, const std::string& shown, const char* name)
+{
+    ShowTransferStatus(ETransfer::Download, shown);
+    SetProgressTarget();
+    if (m_session->DownloadFile(path.c_str(), OnProgress, name))
+        return ESent::Sent;
+    return IsStoppedInFlight() ? ESent::Stopped : ESent::Failed;
 }
 
 void CMainDlg::ShowStopped(const SBatch& batch)
@@ -231,8 +249,9 @@ void CMainDlg::OnDownloadChosenFiles()
 {
     CommitOrder();
 
+    const char* filter = m_convertKbps > 0 ? kConvertFilter : kDownloadFilter;
     const SFileDialogResult choice =
-        RunFileDialog(m_hWnd, false, kDownloadTitle, kDownloadFilter, kDownloadExtension,
+        RunFileDialog(m_hWnd, false, kDownloadTitle, filter, kDownloadExtension,
                       ReadStringSetting(AppSettings(), SettingLastDLPath), OFN_ALLOWMULTISELECT, kChoiceBufferSize);
     if (!choice.chosen) {
         if (choice.tooLong)
