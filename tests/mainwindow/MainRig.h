@@ -299,20 +299,7 @@ inline void DropOn(HWND main, const std::vector<std::string>& paths)
     wintest::DropFiles(main, paths);
 }
 
-// Types a choice into the open file dialog of DOWNP and presses Open.
-inline void ChooseInFileDialog(const std::string& typed)
-{
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        return (dialog = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770",
-                                                    "Select files for download to Rio")) != nullptr;
-    }));
-    HWND name = ::GetDlgItem(dialog, 0x47C);   // the file name box
-    ASSERT_NE(nullptr, name);
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
+void ChooseInFileDialog(const std::string& typed);   // into DOWNP's file dialog, then Open
 
 // ---- The fixture ----------------------------------------------------------------
 

@@ -11,6 +11,26 @@ namespace {
 
 using namespace maintest;
 
+constexpr const char* kDialogTitle = "Select files for download to Rio";
+constexpr int kFileNameBox = 0x47C;
+
+}  // namespace
+
+void maintest::ChooseInFileDialog(const std::string& typed)
+{
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (dialog = wintest::FindProcessWindow(::GetCurrentProcessId(), "#32770", kDialogTitle)) != nullptr;
+    }));
+    HWND name = ::GetDlgItem(dialog, kFileNameBox);
+    ASSERT_NE(nullptr, name);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+namespace {
+
 class Downloads : public MainWindowTest {};
 
 TEST_F(Downloads, ThreeFilesChosenInTheDialogReachThePlayerByteForByte)
