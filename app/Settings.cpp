@@ -24,6 +24,8 @@ const SettingDefinition kTable[SettingCount] = {
     {"Settings",  "CheckHDSpace",       SettingKind::Integer, 1,     ""},
     // 1: downloads read every file back and compare it; any other value: no read-back.
     {"Settings",  "VerifyDownloads",    SettingKind::Integer, 0,     ""},
+    // The bitrate in kbit/s that the main window's downloads convert to MP3 at; 0: no conversion.
+    {"Settings",  "ConvertBitrate",     SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirFirstColumn",  SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirSecondColumn", SettingKind::Integer, 0,     ""},
     {"Positions", "RioDirThirdColumn",  SettingKind::Integer, 0,     ""},

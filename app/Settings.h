@@ -71,6 +71,7 @@ enum SettingId {
     SettingLastDriveUpload,
     SettingCheckHDSpace,
     SettingVerifyDownloads,
+    SettingConvertBitrate,
     SettingRioDirFirstColumn,
     SettingRioDirSecondColumn,
     SettingRioDirThirdColumn,

@@ -95,6 +95,7 @@ bool CMainDlg::OnInitDialog()
             ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
         ::AppendMenuA(menu, MF_STRING | (verify ? MF_CHECKED : MF_UNCHECKED), IDM_VERIFYDOWNLOADS,
                       kVerifyDownloadsText);
+        AddConvertMenu(menu);
         ::AppendMenuA(menu, MF_STRING, IDM_CHECKMEMORY, kCheckMemoryText);
         ::AppendMenuA(menu, MF_STRING, IDM_SYNCPLAYLIST, kSyncPlaylistText);
     }
@@ -403,7 +404,8 @@ bool CMainDlg::OnCommand(int id, int code, HWND control)
             OnUpload();
         return true;
     default:
-        return CDialog::OnCommand(id, code, control);
+        // Some systems send the commands of a submenu of the system menu as WM_COMMAND.
+        return (control == nullptr && OnConvertCommand(static_cast<UINT>(id))) || CDialog::OnCommand(id, code, control);
     }
 }
 
@@ -483,7 +485,7 @@ bool CMainDlg::OnSysCommand(UINT command, LPARAM /*lParam*/)
         OnSyncPlaylist();
         return true;
     }
-    return false;
+    return OnConvertCommand(command & 0xFFF0);
 }
 
 bool CMainDlg::OnHelp(HELPINFO* /*info*/)

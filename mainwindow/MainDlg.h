@@ -21,10 +21,12 @@
 //
 // The handlers are spread over MainDlg.cpp (set-up, display, connecting,
 // painting, closing), MainTransfers.cpp (progress, the transfer display,
-// downloads) and MainReorder.cpp (dragging rows, the order, delete, init).
+// downloads), MainConvert.cpp (conversion to MP3 on the way) and
+// MainReorder.cpp (dragging rows, the order, delete, init).
 #pragma once
 
 #include "app/MessageBoxWin.h"
+#include "device/RioSession.h"
 #include "playlist/FileListCtrl.h"
 #include "skin/Balken.h"
 #include "skin/BitmapButton.h"
@@ -41,7 +43,6 @@
 
 class CMainDlg;
 class CPortProvider;
-class CRioSession;
 
 class CMainDlg : public CDialog {
 public:
@@ -172,8 +173,34 @@ private:
     // stop ends the batch. A stop seen only after a file was complete (Esc
     // during its last block, its read-back or the directory write) ends the
     // batch with that file sent. Empty paths are skipped, counted down only when
-    // countSkipped (the playlist's rows without a file).
+    // countSkipped (the playlist's rows without a file). With conversion on,
+    // files the player cannot play are converted on the way.
     SBatch DownloadFiles(const std::vector<std::string>& paths, bool countSkipped);
+
+    // How one file of a batch ended.
+    using ESent = CRioSession::EDownloadEnd;
+    // Sends the PC file path under name (null: its own), "Downloading :  shown" in the status line.
+    ESent SendFile(const std::string& path, const std::string& shown, const char* name);
+
+    // ---- Conversion to MP3 on the way (MainConvert.cpp) --------------------------------
+
+    // What a batch converts: a flag per path, and the bitrate.
+    struct SConversionPlan {
+        std::vector<bool> converts;
+        int kbps = 0;
+    };
+    // The "Convert to MP3" submenu of the system menu, checked as stored
+    // (nothing in a build without the audio libraries).
+    void AddConvertMenu(HMENU systemMenu);
+    // A command of that submenu: the choice is stored; false for other commands.
+    bool OnConvertCommand(UINT command);
+    // With conversion on: identifies every path and, when the batch does not fit
+    // at the chosen bitrate, offers the highest at which it does. False (after
+    // a message box naming the file and the reason) for a file that cannot be sent.
+    bool PlanConversion(const std::vector<std::string>& paths, SConversionPlan& plan);
+    // Converts path into a temporary file, sends that under the source's stem
+    // with ".mp3", and removes it.
+    ESent SendConverted(const std::string& path, int kbps);
     // "Stopped: 3 of 10 files sent." in the status line.
     void ShowStopped(const SBatch& batch);
 
@@ -241,6 +268,8 @@ private:
     INT_PTR m_closeResult = IDCANCEL;
     bool m_batchRunning = false;
     bool m_stopRequested = false;
+    int m_convertKbps = 0;          // 0: downloads send every file as it is
+    HMENU m_convertMenu = nullptr;
 
     // Drag state.
     bool m_dragging = false;

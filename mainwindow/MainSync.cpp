@@ -79,6 +79,7 @@ void CMainDlg::OnSyncPlaylist()
     batch.toSend = static_cast<int>(plan.sends.size());
     SSyncHooks hooks;
     hooks.progress = OnProgress;
+    hooks.quietStop = true;
     hooks.beforeSend = [this, &batch](size_t, const SSyncFile& file) {
         if (m_stopRequested) {
             ClearFileCounter();
@@ -98,7 +99,7 @@ void CMainDlg::OnSyncPlaylist()
             return;
         }
         ClearFileCounter();
-        (IsStoppedInFlight() ? batch.stopped : batch.failed) = true;
+        (m_stopRequested ? batch.stopped : batch.failed) = true;
     };
     const SSyncOutcome outcome = RunSyncPlan(*m_session, list, plan, hooks);
     SetStatusText(std::string());

@@ -24,6 +24,10 @@ constexpr int kMessagesPerProgress = 4;
 constexpr DWORD kChoiceBufferSize = 64 * 1024;
 
 constexpr const char kDownloadFilter[] = "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
+// While downloads convert: every kind of file the conversion reads first, then the filters above.
+constexpr const char kConvertFilter[] =
+    "Music Files\0*.mp3;*.mp2;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.aac;*.wav;*.aif;*.aiff;*.mka\0"
+    "MP3 Files (*.mp3)\0*.mp3\0All Files(*.*)\0*.*\0";
 constexpr const char* kDownloadTitle = "Select files for download to Rio";
 constexpr const char* kDownloadExtension = "mp3";
 
@@ -175,7 +179,14 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
     SBatch batch;
     for (const std::string& path : paths)
         batch.toSend += path.empty() ? 0 : 1;
-    for (const std::string& path : paths) {
+    SConversionPlan plan;
+    if (!PlanConversion(paths, plan)) {
+        ClearFileCounter();
+        batch.failed = true;
+        return batch;
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         if (path.empty()) {
             if (countSkipped) {
                 ++batch.skipped;
@@ -184,28 +195,34 @@ CMainDlg::SBatch CMainDlg::DownloadFiles(const std::vector<std::string>& paths, 
             continue;
         }
         EnableButtons(false);
-        ShowTransferStatus(ETransfer::Download, path);
         ShowTransferLamp(ETransfer::Download);
-        SetProgressTarget();
-        const CRioSession::EDownloadEnd end = m_session->DownloadUnlessStopped(path.c_str(), OnProgress);
-        if (end == CRioSession::EDownloadEnd::Failed) {
+        const ESent sent = i < plan.converts.size() && plan.converts[i] ? SendConverted(path, plan.kbps)
+                                                                          : SendFile(path, path, nullptr);
+        if (sent == ESent::Failed) {
             ClearFileCounter();
             batch.failed = true;
             break;
         }
-        if (end == CRioSession::EDownloadEnd::Sent) {
+        if (sent == ESent::Sent) {
             ++batch.sent;
             CountDownFile();
         }
         // Stopped in flight, the player keeps the directory it had before this
         // file; an Esc that came while no block was starting is still queued.
-        if (end == CRioSession::EDownloadEnd::Stopped || TakeQueuedEscapes() || m_stopRequested) {
+        if (sent == ESent::Stopped || TakeQueuedEscapes() || m_stopRequested) {
             ClearFileCounter();
             batch.stopped = true;
             break;
         }
     }
     return batch;
+}
+
+CMainDlg::ESent CMainDlg::SendFile(const std::string& path, const std::string& shown, const char* name)
+{
+    ShowTransferStatus(ETransfer::Download, shown);
+    SetProgressTarget();
+    return m_session->DownloadUnlessStopped(path.c_str(), OnProgress, name);
 }
 
 void CMainDlg::ShowStopped(const SBatch& batch)
@@ -221,8 +238,9 @@ void CMainDlg::OnDownloadChosenFiles()
 {
     CommitOrder();
 
+    const char* filter = m_convertKbps > 0 ? kConvertFilter : kDownloadFilter;
     const SFileDialogResult choice =
-        RunFileDialog(m_hWnd, false, kDownloadTitle, kDownloadFilter, kDownloadExtension,
+        RunFileDialog(m_hWnd, false, kDownloadTitle, filter, kDownloadExtension,
                       ReadStringSetting(AppSettings(), SettingLastDLPath), OFN_ALLOWMULTISELECT, kChoiceBufferSize);
     if (!choice.chosen) {
         if (choice.tooLong)

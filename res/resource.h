@@ -41,9 +41,12 @@
 #define IDR_FOLDER_REGION 272
 #define IDR_ABOUT_REGION 276
 
-// System menu commands of the About and the "Verify downloads" entries.
+// System menu commands of the About and the "Verify downloads" entries, and
+// the first of the "Convert to MP3" submenu ("Off"), whose entries follow at
+// steps of 16 (the system keeps the low four bits of a command for itself).
 #define IDM_ABOUTBOX 16
 #define IDM_VERIFYDOWNLOADS 32
+#define IDM_CONVERT_OFF 48
 // System menu command of the "Check memory..." entry.
 #define IDM_CHECKMEMORY 0x0400
 // System menu command of "Sync with playlist...".

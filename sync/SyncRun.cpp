@@ -23,7 +23,11 @@ SSyncOutcome RunSyncPlan(CRioSession& session, const std::vector<SSyncFile>& lis
             return outcome;
         // A conversion that is made only for the files sent writes its
         // temporary MP3 here, as pcPath, and removes it after the download.
-        const bool ok = session.DownloadFile(file.pcPath.c_str(), hooks.progress, file.name.c_str());
+        const bool ok =
+            hooks.quietStop
+                ? session.DownloadUnlessStopped(file.pcPath.c_str(), hooks.progress, file.name.c_str()) ==
+                      CRioSession::EDownloadEnd::Sent
+                : session.DownloadFile(file.pcPath.c_str(), hooks.progress, file.name.c_str());
         if (hooks.afterSend)
             hooks.afterSend(file, ok);
         if (!ok)

@@ -27,6 +27,9 @@ struct SSyncHooks {
     // After each send, with its result.
     std::function<void(const SSyncFile& file, bool ok)> afterSend;
     ProgressCallback progress = nullptr;
+    // The caller tells a stop through progress itself: a stopped send shows no
+    // failure message (the window's status line says it was stopped).
+    bool quietStop = false;
 };
 
 // The session reports each failure in its own words; the outcome tells what

@@ -300,6 +300,8 @@ inline void DropOn(HWND main, const std::vector<std::string>& paths)
     wintest::DropFiles(main, paths);
 }
 
+void ChooseInFileDialog(const std::string& typed);   // into DOWNP's file dialog, then Open
+
 // ---- The fixture ----------------------------------------------------------------
 
 class MainWindowTest : public testing::Test {

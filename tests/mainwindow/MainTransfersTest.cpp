@@ -17,8 +17,9 @@ using namespace maintest;
 constexpr const char* kDialogTitle = "Select files for download to Rio";
 constexpr int kFileNameBox = 0x47C;
 
-// Types a choice into the open file dialog and presses Open.
-void ChooseInFileDialog(const std::string& typed)
+}  // namespace
+
+void maintest::ChooseInFileDialog(const std::string& typed)
 {
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
@@ -30,6 +31,8 @@ void ChooseInFileDialog(const std::string& typed)
     ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
+
+namespace {
 
 class Downloads : public MainWindowTest {};
 

@@ -46,6 +46,7 @@ TEST(SettingsTable, EveryValueWithItsDefault) {
         {SettingLastDriveUpload, "Settings", "LastDriveUpload", false, 0, "C:\\"},
         {SettingCheckHDSpace, "Settings", "CheckHDSpace", true, 1, ""},
         {SettingVerifyDownloads, "Settings", "VerifyDownloads", true, 0, ""},
+        {SettingConvertBitrate, "Settings", "ConvertBitrate", true, 0, ""},
         {SettingRioDirFirstColumn, "Positions", "RioDirFirstColumn", true, 0, ""},
         {SettingRioDirSecondColumn, "Positions", "RioDirSecondColumn", true, 0, ""},
         {SettingRioDirThirdColumn, "Positions", "RioDirThirdColumn", true, 0, ""},
