@@ -14,7 +14,7 @@ TEST_F(CCliTest, NamesOfSeveralFilesNeedANumberAndPutAsksBeforeASecondName)
     EXPECT_EQ(Cli({"put", second}).err, "quavel-cli: 'song.mp3' is already on the player (#1): give --replace to "
                                         "send the new file and then delete the old one, or --keep-both\n");
     ASSERT_EQ(Cli({"put", "--keep-both", second}).code, kExitDone);
-    EXPECT_EQ(Cli({"put", "--replace", second}).code, kExitUsage);   // which of the two?
+    EXPECT_EQ(Cli({"put", "--replace", second}).code, kExitUsage); // which of the two?
     for (const SCliRun& run : {Cli({"get", "song.mp3"}), Cli({"rm", "song.mp3"}), Cli({"move", "song.mp3", "1"}),
                                Cli({"verify", "song.mp3"})}) {
         EXPECT_EQ(run.code, kExitUsage);
@@ -51,7 +51,7 @@ TEST_F(CCliTest, NamesKeepBackslashesAndColonsAndEveryChangeIsAnnounced)
         CReopenedPlayer player(PlayerDir());
         ASSERT_TRUE(player.Read());
         EXPECT_EQ(player.Names()[0], plain);
-        RioPut16(player.Device().EntrySlot(3) + 2, 3);   // more blocks than the chain has
+        RioPut16(player.Device().EntrySlot(3) + 2, 3); // more blocks than the chain has
         ASSERT_TRUE(player.Device().WriteDirectory());
     }
     EXPECT_EQ(Cli({"get", "Caf\xC3\xA9.mp3", "--to", Path("")}).err,
