@@ -22,20 +22,19 @@ bool CRioDevice::CheckChain(int slot, bool forUpload)
         faulty = slot;
     else if (!forUpload)
         faulty = check.FirstNotApart();
-    if (faulty < 0)
-        return true;
-    char name[kRioNameSize + 1];
-    DirectoryEntry::Read(EntrySlot(faulty)).GetName(name);
-    SetError(kRioErrDirectory, "invalid block chain of file '%s', initialization recommended", name);
-    return false;
+    return RefuseChainOf(faulty);
 }
 
 // A download writes blocks marked free: it would destroy a file whose chain
 // runs through one, or leave two entries on one block.
 bool CRioDevice::CheckChainsApart()
 {
-    const CDirectoryCheck check(m_directory, TotalBlocks());
-    const int faulty = check.FirstNotApart();
+    return RefuseChainOf(CDirectoryCheck(m_directory, TotalBlocks()).FirstNotApart());
+}
+
+// True when faulty is no slot; else the directory error naming its file.
+bool CRioDevice::RefuseChainOf(int faulty)
+{
     if (faulty < 0)
         return true;
     char name[kRioNameSize + 1];

@@ -381,6 +381,7 @@ private:
     // every chain apart; CheckChainsApart is the download's part of that.
     bool CheckChain(int slot, bool forUpload);
     bool CheckChainsApart();
+    bool RefuseChainOf(int faulty);
     bool RefuseUnlessValid();
     // Whether slot is an entry in use; else error 8 naming the slot.
     bool RefuseUnlessEntry(int slot);
