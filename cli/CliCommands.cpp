@@ -320,7 +320,7 @@ int CCliCommands::Info()
 int CCliCommands::Put()
 {
     // Every file is identified and every name converted before anything is sent.
-    CCliConvert convert(m_options, m_io.out);
+    CCliConvert convert(m_options, m_options.paths, m_io.out);
     std::string error;
     if (!convert.Plan(Device(), error)) {
         Fail(kDownloadFailed + error);

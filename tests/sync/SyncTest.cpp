@@ -5,6 +5,9 @@
 
 #include "sync/SyncPlan.h"
 #include "sync/SyncSources.h"
+#ifdef QUAVEL_AUDIO_INPUTS
+#include "tests/audio/AudioSupport.h"
+#endif
 
 namespace {
 
@@ -15,6 +18,7 @@ struct SStartCase {
     std::vector<SSyncFileSpec> start;
     int sent;
     bool verify = false;
+    bool flac = false; // a FLAC tone ends the list: it arrives as "tone.mp3"
 };
 
 // Same seed and size: the same file as the list's.
@@ -30,6 +34,9 @@ const SStartCase kStarts[] = {
      true},
     // 60 of the card's 63 blocks: the list fits only once these are gone.
     {"full player", {{"x.mp3", 40 * 32768, 5}, {"y.mp3", 20 * 32768, 6}}, 3},
+#ifdef QUAVEL_AUDIO_INPUTS
+    {"a FLAC converted, verified", {{"a.mp3", 70000, 1}}, 3, true, true},
+#endif
 };
 
 TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
@@ -38,23 +45,38 @@ TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
         SCOPED_TRACE(c.title);
         std::filesystem::remove_all(PlayerDir());
         Start(c.start);
-        const std::string list = List(kList);
+        std::vector<std::string> more;
+#ifdef QUAVEL_AUDIO_INPUTS
+        if (c.flac)
+            more.push_back(Input("tone.flac", "sample_rate=44100:duration=2", "-ac 2"));
+#endif
+        const std::string list = List(kList, more);
+        const std::vector<std::string> options = c.verify ? std::vector<std::string>{"--verify"} : std::vector<std::string>{};
 
-        const SCliRun run = Sync(list, c.verify ? std::vector<std::string>{"--verify"} : std::vector<std::string>{});
+        const SCliRun run = Sync(list, options);
         ASSERT_EQ(run.code, kExitDone) << run.err;
         const nlohmann::json j = nlohmann::json::parse(run.out);
         EXPECT_EQ(j["outcome"]["sent"], c.sent);
         EXPECT_EQ(j["outcome"]["done"], true);
         std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
         ASSERT_TRUE(CardFiles(files));
+#ifdef QUAVEL_AUDIO_INPUTS
+        if (c.flac) {
+            ASSERT_EQ(files.size(), kList.size() + 1);
+            EXPECT_EQ(files.back().first, "tone.mp3");
+            EXPECT_EQ(FrameFault(files.back().second, 128, 44100), "");
+            files.pop_back();
+        }
+#endif
         EXPECT_TRUE(files == Expected("list", kList));
 
         // A second sync of the same list plans nothing and changes nothing.
         const std::vector<uint8_t> image = CardImage();
-        const SCliRun again = Sync(list);
+        const SCliRun again = Sync(list, options);
         ASSERT_EQ(again.code, kExitDone) << again.err;
         EXPECT_EQ(nlohmann::json::parse(again.out)["plan"]["line"],
-                  "keep 3, delete 0, send 0 (0.0 MB, about 0 s at the chosen speed)");
+                  "keep " + std::to_string(files.size() + (c.flac ? 1 : 0)) +
+                      ", delete 0, send 0 (0.0 MB, about 0 s at the chosen speed)");
         EXPECT_TRUE(CardImage() == image);
     }
 }
