@@ -35,6 +35,7 @@ const SStartCase kStarts[] = {
     // 60 of the card's 63 blocks: the list fits only once these are gone.
     {"full player", {{"x.mp3", 40 * 32768, 5}, {"y.mp3", 20 * 32768, 6}}, 3},
 #ifdef QUAVEL_AUDIO_INPUTS
+    {"a FLAC converted", {}, 4, {}, 128},
     // 320 kbit/s does not fit; the second run counts the 224 kbit/s file as there.
     {"a FLAC converted at the fitted bitrate", {{"a.mp3", 70000, 1}}, 3, {"--fit", "--bitrate=320", "--verify"}, 224},
 #endif
@@ -80,6 +81,20 @@ TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
         EXPECT_TRUE(CardImage() == image);
     }
 }
+
+#ifdef QUAVEL_AUDIO_INPUTS
+// A conversion at any bitrate up to --bitrate counts as there for a fitted sync.
+TEST_F(CSyncTest, FittedSyncKeepsAConversionAtALowerBitrate)
+{
+    const std::string flac = Input("minute.flac", "sample_rate=8000:duration=60", "-ac 1");
+    ASSERT_EQ(Run({"--card", "put", "--bitrate=96", flac}).code, kExitDone);
+    const std::vector<uint8_t> image = CardImage();
+    const SCliRun run = Sync(flac, {"--fit", "--bitrate=320"});
+    ASSERT_EQ(run.code, kExitDone) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["outcome"]["sent"], 0);
+    EXPECT_TRUE(CardImage() == image);
+}
+#endif
 
 TEST_F(CSyncTest, DryRunPrintsThePlanAndLeavesTheImage)
 {
