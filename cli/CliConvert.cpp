@@ -21,12 +21,12 @@ std::string Duration(double seconds)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 struct CCliConvert::SPlan {
     std::vector<SAudioInfo> info;
-    std::vector<ESendAs> send;    // at options.kbps
-    std::vector<SFitFile> fit;    // as sent at --bitrate
+    std::vector<ESendAs> send; // at options.kbps
+    std::vector<SFitFile> fit; // as sent at --bitrate
     std::vector<int64_t> fileBytes, strippedBytes;
     SConvertOptions options;
     int freeBlocks = 0;
@@ -115,10 +115,7 @@ bool CCliConvert::Fit(const std::vector<size_t>& files, int freeBlocks, int free
     return true;
 }
 
-int CCliConvert::Kbps() const
-{
-    return m_plan->options.kbps;
-}
+int CCliConvert::Kbps() const { return m_plan->options.kbps; }
 
 int64_t CCliConvert::Bytes(size_t i, int kbps) const
 {
@@ -126,12 +123,9 @@ int64_t CCliConvert::Bytes(size_t i, int kbps) const
     SConvertOptions options = p.options;
     options.kbps = kbps;
     switch (PlanSend(p.info[i], options)) {
-    case ESendAs::Converted:
-        return Mp3Bytes(p.info[i].samples, p.info[i].rate, p.info[i].channels, kbps);
-    case ESendAs::WithoutTags:
-        return p.strippedBytes[i];
-    case ESendAs::AsIs:
-        break;
+    case ESendAs::Converted: return Mp3Bytes(p.info[i].samples, p.info[i].rate, p.info[i].channels, kbps);
+    case ESendAs::WithoutTags: return p.strippedBytes[i];
+    case ESendAs::AsIs: break;
     }
     return p.fileBytes[i];
 }
@@ -160,15 +154,9 @@ void CCliConvert::Show(const std::vector<std::string>& shownNames) const
         const int64_t now = p.fileBytes[i];
         m_out << ", " << now << " bytes -> '" << shownNames[i] << "' ";
         switch (p.send[i]) {
-        case ESendAs::Converted:
-            m_out << "converted to " << p.options.kbps << " kbit/s MP3";
-            break;
-        case ESendAs::WithoutTags:
-            m_out << "without tags";
-            break;
-        case ESendAs::AsIs:
-            m_out << "as it is";
-            break;
+        case ESendAs::Converted: m_out << "converted to " << p.options.kbps << " kbit/s MP3"; break;
+        case ESendAs::WithoutTags: m_out << "without tags"; break;
+        case ESendAs::AsIs: m_out << "as it is"; break;
         }
         m_out << ", " << bytes << " bytes, " << fileBlocks << (fileBlocks == 1 ? " block\n" : " blocks\n");
     }
@@ -202,9 +190,12 @@ bool CCliConvert::Prepare(size_t i, CCliProgress& progress, std::string& sendPat
     // Drawn in the player's blocks, as the download that follows.
     const int blocks = std::max(1, PlayerBlocks(Bytes(i, options.kbps)));
     progress.Begin("convert " + base);
-    const EConvertResult r = ConvertToMp3(path, sendPath, options.kbps, [&](int64_t done, int64_t total) {
-        return CCliProgress::Callback()(static_cast<int>(done * blocks / total), blocks) != 0;
-    }, error);
+    const EConvertResult r = ConvertToMp3(
+        path, sendPath, options.kbps,
+        [&](int64_t done, int64_t total) {
+            return CCliProgress::Callback()(static_cast<int>(done * blocks / total), blocks) != 0;
+        },
+        error);
     progress.End(r == EConvertResult::Done);
     if (r == EConvertResult::Stopped)
         error = "operation interrupted";
@@ -213,7 +204,4 @@ bool CCliConvert::Prepare(size_t i, CCliProgress& progress, std::string& sendPat
     return r == EConvertResult::Done;
 }
 
-void CCliConvert::Release()
-{
-    m_plan->temp.reset();
-}
+void CCliConvert::Release() { m_plan->temp.reset(); }

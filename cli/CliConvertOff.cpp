@@ -10,8 +10,7 @@ struct CCliConvert::SPlan {};
 
 CCliConvert::CCliConvert(const SCliOptions& options, const std::vector<std::string>& paths, std::ostream& out)
     : m_options(options), m_paths(paths), m_out(out)
-{
-}
+{}
 CCliConvert::~CCliConvert() = default;
 
 bool CCliConvert::Probe(std::string& error)
@@ -22,35 +21,17 @@ bool CCliConvert::Probe(std::string& error)
     return asIs;
 }
 
-bool CCliConvert::Probe(size_t, std::string& error)
-{
-    return Probe(error);
-}
+bool CCliConvert::Probe(size_t, std::string& error) { return Probe(error); }
 
-bool CCliConvert::Plan(const CRioDevice&, std::string& error)
-{
-    return Probe(error);
-}
+bool CCliConvert::Plan(const CRioDevice&, std::string& error) { return Probe(error); }
 
-bool CCliConvert::Fit(const std::vector<size_t>&, int, int, std::string&)
-{
-    return true;
-}
+bool CCliConvert::Fit(const std::vector<size_t>&, int, int, std::string&) { return true; }
 
-int CCliConvert::Kbps() const
-{
-    return m_options.bitrate;
-}
+int CCliConvert::Kbps() const { return m_options.bitrate; }
 
-int64_t CCliConvert::Bytes(size_t i, int) const
-{
-    return FileBytes(m_paths[i]);
-}
+int64_t CCliConvert::Bytes(size_t i, int) const { return FileBytes(m_paths[i]); }
 
-std::string CCliConvert::PlayerName(size_t i) const
-{
-    return BaseName(m_paths[i].c_str());
-}
+std::string CCliConvert::PlayerName(size_t i) const { return BaseName(m_paths[i].c_str()); }
 
 void CCliConvert::Show(const std::vector<std::string>& shownNames) const
 {

@@ -41,4 +41,3 @@ inline std::string FrameFault(const std::vector<uint8_t>& b, int kbps, int rate)
     }
     return at == b.size() ? "" : "a cut frame at the end";
 }
-
