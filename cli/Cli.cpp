@@ -184,6 +184,12 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     sync->add_flag("--verify", o.verify,
                    "also compare the content of files already there, and read each file sent back");
     sync->add_flag("--recursive", o.recursive, "take the music files of subfolders too");
+    sync->add_option("--bitrate", o.bitrate, "kbit/s of files converted to MP3 (default 128; with --fit the highest)")
+        ->check(CLI::IsMember({32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}));
+    sync->add_flag("--fit", o.fit, "convert the files to send at the highest bitrate at which they fit");
+    sync->add_flag("--reencode", o.reencode, "convert MP3 files above the bitrate too");
+    sync->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
+    sync->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
 
     try {
         app.parse(argc, argv);

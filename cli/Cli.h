@@ -32,11 +32,11 @@ struct SCliOptions {
     bool verify = false;     // put --verify, sync --verify
     bool replace = false;    // put --replace: the new file, then the old one of that name deleted
     bool keepBoth = false;   // put --keep-both: the new file beside the old one
-    int bitrate = 128;       // put: kbit/s of converted files (--fit: the highest tried)
-    bool fit = false;        // put --fit
-    bool reencode = false;   // put --reencode
-    bool stripTags = false;  // put --strip-tags
-    bool noConvert = false;  // put --no-convert
+    int bitrate = 128;       // put, sync: kbit/s of converted files (--fit: the highest tried)
+    bool fit = false;        // put, sync --fit
+    bool reencode = false;   // put, sync --reencode
+    bool stripTags = false;  // put, sync --strip-tags
+    bool noConvert = false;  // put, sync --no-convert
     bool dryRun = false;     // put, repair and sync --dry-run
     bool recursive = false;  // sync --recursive
     std::vector<std::string> paths;    // put: PC files; get, rm, verify, extract: player names or #N; sync: sources

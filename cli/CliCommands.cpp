@@ -411,7 +411,7 @@ int CCliCommands::Put()
 {
     // Every file is identified, every name converted, and every name already
     // on the player has its choice, before anything is sent.
-    CCliConvert convert(m_options, m_io.out);
+    CCliConvert convert(m_options, m_options.paths, m_io.out);
     std::string error;
     if (!convert.Plan(Device(), error)) {
         Fail(kDownloadFailed + error);

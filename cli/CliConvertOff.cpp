@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// put's conversion step in a build without the audio libraries: every file
-// goes as it is, as with --no-convert.
+// The conversion step of put and sync in a build without the audio
+// libraries: every file goes as it is, as with --no-convert.
 #include "cli/CliConvert.h"
 
 #include "cli/CliFiles.h"
@@ -8,10 +8,12 @@
 
 struct CCliConvert::SPlan {};
 
-CCliConvert::CCliConvert(const SCliOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+CCliConvert::CCliConvert(const SCliOptions& options, const std::vector<std::string>& paths, std::ostream& out)
+    : m_options(options), m_paths(paths), m_out(out)
+{}
 CCliConvert::~CCliConvert() = default;
 
-bool CCliConvert::Plan(const CRioDevice&, std::string& error)
+bool CCliConvert::Probe(std::string& error)
 {
     const bool asIs = m_options.noConvert || !(m_options.fit || m_options.reencode || m_options.stripTags);
     if (!asIs)
@@ -19,19 +21,28 @@ bool CCliConvert::Plan(const CRioDevice&, std::string& error)
     return asIs;
 }
 
-std::string CCliConvert::PlayerName(size_t i) const
-{
-    return BaseName(m_options.paths[i].c_str());
-}
+bool CCliConvert::Probe(size_t, std::string& error) { return Probe(error); }
+
+bool CCliConvert::Plan(const CRioDevice&, std::string& error) { return Probe(error); }
+
+bool CCliConvert::Fit(const std::vector<size_t>&, int, int, std::string&) { return true; }
+
+int CCliConvert::Kbps() const { return m_options.bitrate; }
+
+int64_t CCliConvert::Bytes(size_t i, int) const { return FileBytes(m_paths[i]); }
+
+std::string CCliConvert::PlayerName(size_t i) const { return BaseName(m_paths[i].c_str()); }
 
 void CCliConvert::Show(const std::vector<std::string>& shownNames) const
 {
     for (size_t i = 0; i < shownNames.size(); ++i)
-        m_out << "'" << shownNames[i] << "': " << FileBytes(m_options.paths[i]) << " bytes, as it is\n";
+        m_out << "'" << shownNames[i] << "': " << FileBytes(m_paths[i]) << " bytes, as it is\n";
 }
 
-bool CCliConvert::Prepare(size_t i, CCliProgress&, std::string& sendPath, std::string&)
+bool CCliConvert::Prepare(size_t i, CCliProgress&, std::string& sendPath, std::string&, int)
 {
-    sendPath = m_options.paths[i];
+    sendPath = m_paths[i];
     return true;
 }
+
+void CCliConvert::Release() {}

@@ -5,7 +5,11 @@
 // cannot fit) is found before the player changes.
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
+#include "audio/Mp3Fit.h"
 #include "cli/CliCommands.h"
+#include "cli/CliConvert.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliText.h"
 #include "device/RioSession.h"
@@ -53,27 +57,62 @@ int CCliCommands::Sync()
     const PlayerNameOf nameOf = [this](const std::string& base, std::string& name, std::string& error) {
         return m_names.ToPlayer(base, false, name, error);
     };
-    if (!PrepareSyncFiles(sources.paths, nameOf, list, problems))
+    // Each file as put sends it: music in another format under its MP3 name,
+    // at the size its conversion will have, so that a converted file already
+    // there is kept without converting it. With --fit, a conversion at any
+    // lower bitrate counts as there too: a fitted sync run again sends nothing.
+    std::ostringstream quiet; // --json prints only the JSON
+    CCliConvert convert(m_options, sources.paths, m_options.json ? quiet : m_io.out);
+    std::vector<int> rates{m_options.bitrate};
+    for (int kbps : kMp3Bitrates)
+        if (m_options.fit && kbps < m_options.bitrate)
+            rates.push_back(kbps);
+    const SyncFormOf formOf = [&](size_t i, std::string& base, SSyncFile& file, std::string& error) {
+        if (!convert.Probe(i, error))
+            return false;
+        base = convert.PlayerName(i);
+        file.size = static_cast<uint64_t>(convert.Bytes(i, rates[0]));
+        for (size_t r = 1; r < rates.size(); ++r)
+            file.otherSizes.push_back(static_cast<uint64_t>(convert.Bytes(i, rates[r])));
+        return true;
+    };
+    if (!PrepareSyncFiles(sources.paths, nameOf, list, problems, formOf))
         return refuse(problems);
+    // The bitrate at which list file i has this many bytes.
+    auto kbpsOf = [&](size_t i, uint64_t bytes) {
+        for (int kbps : rates)
+            if (static_cast<uint64_t>(convert.Bytes(i, kbps)) == bytes)
+                return kbps;
+        return rates[0];
+    };
 
     CRioDevice& d = Device();
     SSyncPlan plan = MakeSyncPlan(d, list);
+    const size_t count = static_cast<size_t>(d.EntryCount());
+    std::vector<bool> differs(count, false);
     if (m_options.verify) {
-        // Entries that match by name and size are read back; one that differs
-        // is deleted and sent again. A new plan may keep another entry of that
-        // name and size instead: it is read back in turn.
-        const size_t count = static_cast<size_t>(d.EntryCount());
-        std::vector<bool> differs(count, false), compared(count, false);
+        // Entries that match by name and size are read back and compared with
+        // what would be sent (a kept conversion made again, into a temporary
+        // file); one that differs is deleted and sent again. A new plan may
+        // keep another entry of that name and size instead: it is read back in turn.
+        std::vector<bool> compared(count, false);
         for (bool replan = true; replan;) {
             replan = false;
             for (size_t i = 0; i < list.size(); ++i) {
                 const int slot = plan.keptSlot[i];
                 if (slot < 0 || compared[size_t(slot)])
                     continue;
+                std::string path, error;
+                const uint64_t bytes = DirectoryEntry::Read(d.EntrySlot(slot)).size;
+                if (!convert.Prepare(i, m_progress, path, error, kbpsOf(i, bytes))) {
+                    Fail(std::string(kSyncFailed) + error);
+                    return kExitFailed;
+                }
                 bool same = false;
                 m_progress.Begin("compare " + m_names.Show(list[i].name));
-                const bool ok = d.CompareFile(slot, list[i].pcPath.c_str(), CCliProgress::Callback(), same);
+                const bool ok = d.CompareFile(slot, path.c_str(), CCliProgress::Callback(), same);
                 m_progress.End(ok);
+                convert.Release();
                 if (!ok) {
                     Fail(std::string(kSyncFailed) + d.GetErrorText());
                     return kExitFailed;
@@ -84,6 +123,20 @@ int CCliCommands::Sync()
             }
             plan = MakeSyncPlan(d, list, differs);
         }
+    }
+    if (m_options.fit && !plan.sends.empty() && list.size() <= size_t(kRioMaxEntries)) {
+        // The highest bitrate at which what must be sent fits into what is
+        // free once the deletes are done (the directory's block included).
+        int fileBlocks = 0;
+        for (size_t i : plan.sends)
+            fileBlocks += static_cast<int>((list[i].size + kRioBlockSize - 1) / kRioBlockSize);
+        std::string error;
+        if (!convert.Fit(plan.sends, plan.freeBlocks - (plan.sendBlocks - fileBlocks), kRioMaxEntries - plan.Keeps(),
+                         error))
+            return refuse({error});
+        for (size_t i : plan.sends)
+            list[i].size = static_cast<uint64_t>(convert.Bytes(i, convert.Kbps()));
+        plan = MakeSyncPlan(d, list, differs);
     }
     if (!plan.refusal.empty())
         return refuse({plan.refusal});
@@ -106,6 +159,7 @@ int CCliCommands::Sync()
         {"send_bytes", plan.sendBytes},
         {"send_blocks", plan.sendBlocks},
         {"free_blocks", plan.freeBlocks},
+        {"kbps", convert.Kbps()},
     };
     if (!m_options.json)
         m_io.out << line << '\n';
@@ -117,15 +171,26 @@ int CCliCommands::Sync()
 
     SSyncHooks hooks;
     hooks.progress = CCliProgress::Callback();
-    hooks.beforeSend = [this](size_t, const SSyncFile& file) {
+    hooks.beforeSend = [this](size_t, const SSyncFile&) {
         if (InterruptRequested()) {
             Fail(std::string(kSyncFailed) + "operation interrupted");
+            return false;
+        }
+        return true;
+    };
+    hooks.sendPath = [&](size_t i, const SSyncFile& file, std::string& pcPath) {
+        std::string error;
+        if (!convert.Prepare(i, m_progress, pcPath, error)) {
+            Fail(std::string(kSyncFailed) + error);
             return false;
         }
         m_progress.Begin("send " + m_names.Show(file.name));
         return true;
     };
-    hooks.afterSend = [this](const SSyncFile&, bool ok) { m_progress.End(ok); };
+    hooks.afterSend = [&](const SSyncFile&, bool ok) {
+        m_progress.End(ok);
+        convert.Release();
+    };
     if (InterruptRequested()) {
         Fail(std::string(kSyncFailed) + "operation interrupted");
         return kExitFailed;

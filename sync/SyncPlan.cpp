@@ -37,26 +37,36 @@ std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
 } // namespace
 
+bool SSyncFile::Matches(const std::string& storedName, uint64_t bytes) const
+{
+    if (storedName != name)
+        return false;
+    for (uint64_t other : otherSizes)
+        if (bytes == other)
+            return true;
+    return bytes == size;
+}
+
 bool PrepareSyncFiles(const std::vector<std::string>& paths, const PlayerNameOf& nameOf, std::vector<SSyncFile>& files,
-                      std::vector<std::string>& problems)
+                      std::vector<std::string>& problems, const SyncFormOf& formOf)
 {
     files.clear();
     std::map<std::string, std::string> firstOfName;
-    for (const std::string& path : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
         SSyncFile f;
         f.source = path;
-        // Today the file is sent as it is. A conversion plugs in here: it
-        // writes the temporary MP3 and sets pcPath, name and size to it, so
-        // that what is compared with the player is what would be sent.
-        f.pcPath = path;
-        std::string problem = SourceFileProblem(f.pcPath);
+        std::string problem = SourceFileProblem(path), base = BaseName(path.c_str()), name, error;
         struct stat st;
-        if (problem.empty() && stat(f.pcPath.c_str(), &st) == 0)
+        if (problem.empty() && stat(path.c_str(), &st) == 0)
             f.size = static_cast<uint64_t>(st.st_size);
+        // A conversion stores the file under another name and size: what is
+        // compared with the player is what would be sent.
+        if (problem.empty() && formOf && !formOf(i, base, f, error))
+            problem = error;
         if (problem.empty() && f.size > UINT32_MAX)
             problem = Quoted(path) + " is larger than the player's 4 GB file limit";
-        std::string name, error;
-        if (problem.empty() && !nameOf(BaseName(path.c_str()), name, error))
+        if (problem.empty() && !nameOf(base, name, error))
             problem = Quoted(path) + ": " + error;
         if (!problem.empty()) {
             problems.push_back(problem);
@@ -81,15 +91,14 @@ SSyncPlan MakeSyncPlan(const CRioDevice& image, const std::vector<SSyncFile>& li
     for (int slot = 0; slot < count; ++slot)
         entries.push_back(DirectoryEntry::Read(image.EntrySlot(slot)));
 
-    // Each list entry claims the first unclaimed player entry of its name and size.
+    // Each list entry claims the first unclaimed player entry of its name and a size of it.
     for (size_t i = 0; i < list.size(); ++i) {
         int kept = -1;
         for (int slot = 0; slot < count && kept < 0; ++slot) {
             char name[kRioNameSize + 1];
             entries[size_t(slot)].GetName(name);
             const bool differing = size_t(slot) < differs.size() && differs[size_t(slot)];
-            if (!claimed[size_t(slot)] && !differing && list[i].name == name &&
-                list[i].size == entries[size_t(slot)].size)
+            if (!claimed[size_t(slot)] && !differing && list[i].Matches(name, entries[size_t(slot)].size))
                 kept = slot;
         }
         plan.keptSlot.push_back(kept);

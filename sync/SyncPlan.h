@@ -14,20 +14,29 @@
 // One list entry as it would reach the player.
 struct SSyncFile {
     std::string source; // the PC file the list names
-    std::string pcPath; // the PC file whose bytes are sent
     std::string name;   // the name the player stores (its code page, at most 100 bytes)
-    uint64_t size = 0;  // bytes of pcPath
+    uint64_t size = 0;  // bytes sent: the file's, or those of its conversion
+    // Sizes of a player entry that also count as this file: its conversion
+    // at another bitrate that a fitted sync may have chosen.
+    std::vector<uint64_t> otherSizes;
+
+    bool Matches(const std::string& storedName, uint64_t bytes) const;
 };
 
 // The player's name of a PC file's base name; false with the reason when it
 // has none (a character the player's code page lacks).
 typedef std::function<bool(const std::string& baseName, std::string& name, std::string& error)> PlayerNameOf;
 
+// How list file i (readable) would reach the player: the base name it is
+// stored under before the name rules, and its size (otherSizes as in
+// SSyncFile); false with the reason. Unset: the file as it is.
+typedef std::function<bool(size_t i, std::string& baseName, SSyncFile& file, std::string& error)> SyncFormOf;
+
 // Turns the list's PC files into what would be sent, in list order. Refused
 // (false, every reason in problems) when a file cannot be read or two files
 // would get the same stored name.
 bool PrepareSyncFiles(const std::vector<std::string>& paths, const PlayerNameOf& nameOf, std::vector<SSyncFile>& files,
-                      std::vector<std::string>& problems);
+                      std::vector<std::string>& problems, const SyncFormOf& formOf = nullptr);
 
 struct SSyncPlan {
     std::vector<int> keptSlot; // per list entry: the player slot that stays for it, or -1
@@ -43,7 +52,7 @@ struct SSyncPlan {
     bool ChangesNothing() const { return deletes.empty() && sends.empty() && !reorder; }
 };
 
-// An entry counts as already there when its stored name and size equal those
+// An entry counts as already there when its stored name and size match those
 // of a list file (and differs[slot] is not set: the content comparison of a
 // verified sync). Every other entry is deleted; the rest of the list is sent.
 SSyncPlan MakeSyncPlan(const CRioDevice& image, const std::vector<SSyncFile>& list,

@@ -21,13 +21,13 @@ SSyncOutcome RunSyncPlan(CRioSession& session, const std::vector<SSyncFile>& lis
         const SSyncFile& file = list[plan.sends[n]];
         if (hooks.beforeSend && !hooks.beforeSend(n, file))
             return outcome;
-        // A conversion that is made only for the files sent writes its
-        // temporary MP3 here, as pcPath, and removes it after the download.
-        const bool ok =
-            hooks.quietStop
-                ? session.DownloadUnlessStopped(file.pcPath.c_str(), hooks.progress, file.name.c_str()) ==
-                      CRioSession::EDownloadEnd::Sent
-                : session.DownloadFile(file.pcPath.c_str(), hooks.progress, file.name.c_str());
+        // A conversion is made only for the files sent, just before each.
+        std::string pcPath = file.source;
+        if (hooks.sendPath && !hooks.sendPath(plan.sends[n], file, pcPath))
+            return outcome;
+        const bool ok = hooks.quietStop ? session.DownloadUnlessStopped(pcPath.c_str(), hooks.progress,
+                                                                        file.name.c_str()) == CRioSession::EDownloadEnd::Sent
+                                        : session.DownloadFile(pcPath.c_str(), hooks.progress, file.name.c_str());
         if (hooks.afterSend)
             hooks.afterSend(file, ok);
         if (!ok)
@@ -55,7 +55,7 @@ bool ImageHoldsList(const CRioDevice& image, const std::vector<SSyncFile>& list)
         const DirectoryEntry e = DirectoryEntry::Read(image.EntrySlot(static_cast<int>(i)));
         char name[kRioNameSize + 1];
         e.GetName(name);
-        if (list[i].name != name || e.size != list[i].size)
+        if (!list[i].Matches(name, e.size))
             return false;
     }
     return true;

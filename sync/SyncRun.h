@@ -24,6 +24,9 @@ struct SSyncOutcome {
 struct SSyncHooks {
     // Before the n-th send (from 0) of file; false stops the sync there.
     std::function<bool(size_t n, const SSyncFile& file)> beforeSend;
+    // The PC file whose bytes are sent for list entry i (unset: its source),
+    // made just before its send; false stops the sync there.
+    std::function<bool(size_t i, const SSyncFile& file, std::string& pcPath)> sendPath;
     // After each send, with its result.
     std::function<void(const SSyncFile& file, bool ok)> afterSend;
     ProgressCallback progress = nullptr;

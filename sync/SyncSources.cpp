@@ -23,8 +23,10 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-// What a folder holds that counts as music: the MPEG audio the player plays.
-const char* const kMusicExtensions[] = {".mp3", ".mp2", ".mp1", ".mpa"};
+// What a folder holds that counts as music: the MPEG audio the player plays,
+// and the audio formats that are converted to MP3 on the way.
+const char* const kMusicExtensions[] = {".mp3", ".mp2", ".mp1", ".mpa", ".flac", ".ogg", ".oga",
+                                        ".opus", ".m4a", ".aac", ".wav", ".aif", ".aiff"};
 // Our playlists; .m3u and .m3u8 are read by ParseM3u.
 const char kOwnPlaylistExtension[] = ".pst";
 

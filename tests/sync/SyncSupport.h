@@ -34,14 +34,17 @@ protected:
             ASSERT_EQ(Run({"--card", "list"}).code, kExitDone); // makes the empty card
     }
 
-    // An .m3u naming the files relative to itself, with the comments players write.
-    std::string List(const std::vector<SSyncFileSpec>& files)
+    // An .m3u naming the files relative to itself, with the comments players
+    // write, then the files of more by their absolute paths.
+    std::string List(const std::vector<SSyncFileSpec>& files, const std::vector<std::string>& more = {})
     {
         std::string text = "#EXTM3U\n";
         for (const SSyncFileSpec& f : files) {
             Make("list", f);
             text += "#EXTINF:123,Artist - " + std::string(f.name) + "\r\nlist/" + f.name + "\r\n";
         }
+        for (const std::string& path : more)
+            text += path + "\n";
         const std::string path = Path("list.m3u");
         EXPECT_TRUE(WriteFile(path, std::vector<uint8_t>(text.begin(), text.end())));
         return path;

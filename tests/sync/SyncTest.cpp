@@ -5,6 +5,9 @@
 
 #include "sync/SyncPlan.h"
 #include "sync/SyncSources.h"
+#ifdef QUAVEL_AUDIO_INPUTS
+#include "tests/audio/AudioSupport.h"
+#endif
 
 namespace {
 
@@ -14,7 +17,8 @@ struct SStartCase {
     const char* title;
     std::vector<SSyncFileSpec> start;
     int sent;
-    bool verify = false;
+    std::vector<std::string> options = {};
+    int kbps = 0; // a minute's FLAC tone ends the list: it arrives as "minute.mp3" at this bitrate
 };
 
 // Same seed and size: the same file as the list's.
@@ -27,9 +31,14 @@ const SStartCase kStarts[] = {
     {"same name and size, other content, verified",
      {{"a.mp3", 70000, 7}, {"b.mp3", 33000, 2}, {"c.mp3", 5000, 3}},
      1,
-     true},
+     {"--verify"}},
     // 60 of the card's 63 blocks: the list fits only once these are gone.
     {"full player", {{"x.mp3", 40 * 32768, 5}, {"y.mp3", 20 * 32768, 6}}, 3},
+#ifdef QUAVEL_AUDIO_INPUTS
+    {"a FLAC converted", {}, 4, {}, 128},
+    // 320 kbit/s does not fit; the second run counts the 224 kbit/s file as there.
+    {"a FLAC converted at the fitted bitrate", {{"a.mp3", 70000, 1}}, 3, {"--fit", "--bitrate=320", "--verify"}, 224},
+#endif
 };
 
 TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
@@ -38,26 +47,54 @@ TEST_F(CSyncTest, EveryStartingPlayerEndsHoldingTheListInOrder)
         SCOPED_TRACE(c.title);
         std::filesystem::remove_all(PlayerDir());
         Start(c.start);
-        const std::string list = List(kList);
+        std::vector<std::string> more;
+#ifdef QUAVEL_AUDIO_INPUTS
+        if (c.kbps)
+            more.push_back(Input("minute.flac", "sample_rate=8000:duration=60", "-ac 1"));
+#endif
+        const std::string list = List(kList, more);
 
-        const SCliRun run = Sync(list, c.verify ? std::vector<std::string>{"--verify"} : std::vector<std::string>{});
+        const SCliRun run = Sync(list, c.options);
         ASSERT_EQ(run.code, kExitDone) << run.err;
         const nlohmann::json j = nlohmann::json::parse(run.out);
         EXPECT_EQ(j["outcome"]["sent"], c.sent);
         EXPECT_EQ(j["outcome"]["done"], true);
         std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
         ASSERT_TRUE(CardFiles(files));
+#ifdef QUAVEL_AUDIO_INPUTS
+        if (c.kbps) {
+            ASSERT_EQ(files.size(), kList.size() + 1);
+            EXPECT_EQ(files.back().first, "minute.mp3");
+            EXPECT_EQ(FrameFault(files.back().second, c.kbps, 32000), "");
+            files.pop_back();
+        }
+#endif
         EXPECT_TRUE(files == Expected("list", kList));
 
         // A second sync of the same list plans nothing and changes nothing.
         const std::vector<uint8_t> image = CardImage();
-        const SCliRun again = Sync(list);
+        const SCliRun again = Sync(list, c.options);
         ASSERT_EQ(again.code, kExitDone) << again.err;
         EXPECT_EQ(nlohmann::json::parse(again.out)["plan"]["line"],
-                  "keep 3, delete 0, send 0 (0.0 MB, about 0 s at the chosen speed)");
+                  "keep " + std::to_string(files.size() + (c.kbps ? 1 : 0)) +
+                      ", delete 0, send 0 (0.0 MB, about 0 s at the chosen speed)");
         EXPECT_TRUE(CardImage() == image);
     }
 }
+
+#ifdef QUAVEL_AUDIO_INPUTS
+// A conversion at any bitrate up to --bitrate counts as there for a fitted sync.
+TEST_F(CSyncTest, FittedSyncKeepsAConversionAtALowerBitrate)
+{
+    const std::string flac = Input("minute.flac", "sample_rate=8000:duration=60", "-ac 1");
+    ASSERT_EQ(Run({"--card", "put", "--bitrate=96", flac}).code, kExitDone);
+    const std::vector<uint8_t> image = CardImage();
+    const SCliRun run = Sync(flac, {"--fit", "--bitrate=320"});
+    ASSERT_EQ(run.code, kExitDone) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["outcome"]["sent"], 0);
+    EXPECT_TRUE(CardImage() == image);
+}
+#endif
 
 TEST_F(CSyncTest, DryRunPrintsThePlanAndLeavesTheImage)
 {
@@ -97,6 +134,9 @@ TEST_F(CSyncTest, RefusalsChangeNothing)
          {"the list does not fit: the files to send need 68 blocks of 32 KB, 63 are free once the "
           "deletes are done"}},
         {many, {"the list has 61 files; the player holds at most 60"}},
+#ifdef QUAVEL_AUDIO_INPUTS
+        {{list, big, "--fit"}, {"the files do not fit even at 32 kbit/s: they need 68 blocks of 32 KB, 63 are free"}},
+#endif
 #ifndef _WIN32
         {{"/dev/null"}, {"'/dev/null' is a device, not a file"}},
 #endif
