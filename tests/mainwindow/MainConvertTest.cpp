@@ -34,7 +34,9 @@ TEST_F(Conversion, DroppedAndChosenFilesArriveAsMp3AtTheChosenBitrate)
     Run(window, [&](HWND main) {
         ASSERT_TRUE(WaitUntil([&] { return Status(main).rfind("Memory:", 0) == 0; }));
         HMENU menu = ::GetSystemMenu(main, FALSE);
-        HMENU convert = ::GetSubMenu(menu, ::GetMenuItemCount(menu) - 1);
+        HMENU convert = nullptr;   // the one submenu of the system menu
+        for (int at = 0; convert == nullptr && at < ::GetMenuItemCount(menu); ++at)
+            convert = ::GetSubMenu(menu, at);
         char text[32] = "";
         ::GetMenuStringA(convert, 3, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ("128 kbit/s", text);
