@@ -58,6 +58,17 @@ bool ParsePortBase(const std::string& text, int& base)
     return true;
 }
 
+// The conversion options that put and sync share; what --fit fits is told per command.
+void AddConversionOptions(CLI::App* command, SCliOptions& o, const char* fitText)
+{
+    command->add_option("--bitrate", o.bitrate, "kbit/s of files converted to MP3 (default 128; with --fit the highest)")
+        ->check(CLI::IsMember({32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}));
+    command->add_flag("--fit", o.fit, fitText);
+    command->add_flag("--reencode", o.reencode, "convert MP3 files above the bitrate too");
+    command->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
+    command->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
+}
+
 }  // namespace
 
 bool ParseSpeed(const std::string& text, int delays[3], std::string& error)
@@ -134,12 +145,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     put->add_flag("--verify", o.verify,
                   "read each file back and compare it with the PC file; a difference sends it once more, a "
                   "second one fails");
-    put->add_option("--bitrate", o.bitrate, "kbit/s of files converted to MP3 (default 128; with --fit the highest)")
-        ->check(CLI::IsMember({32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}));
-    put->add_flag("--fit", o.fit, "convert at the highest bitrate at which all files fit into the free memory");
-    put->add_flag("--reencode", o.reencode, "convert MP3 files above the bitrate too");
-    put->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
-    put->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
+    AddConversionOptions(put, o, "convert at the highest bitrate at which all files fit into the free memory");
     put->add_flag("--dry-run", o.dryRun, "show what would be sent, and at what size, without changing anything");
     CLI::Option* replace = put->add_flag(
         "--replace", o.replace, "a file of that name on the player: send the new one, then delete the old one");
@@ -184,12 +190,7 @@ int RunCli(int argc, const char* const* argv, SCliIo& io)
     sync->add_flag("--verify", o.verify,
                    "also compare the content of files already there, and read each file sent back");
     sync->add_flag("--recursive", o.recursive, "take the music files of subfolders too");
-    sync->add_option("--bitrate", o.bitrate, "kbit/s of files converted to MP3 (default 128; with --fit the highest)")
-        ->check(CLI::IsMember({32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}));
-    sync->add_flag("--fit", o.fit, "convert the files to send at the highest bitrate at which they fit");
-    sync->add_flag("--reencode", o.reencode, "convert MP3 files above the bitrate too");
-    sync->add_flag("--strip-tags", o.stripTags, "send MP3 files without their ID3 and APE tags");
-    sync->add_flag("--no-convert", o.noConvert, "send every file as it is")->excludes("--fit")->excludes("--reencode");
+    AddConversionOptions(sync, o, "convert the files to send at the highest bitrate at which they fit");
 
     try {
         app.parse(argc, argv);
